@@ -1,0 +1,31 @@
+#pragma once
+// Modal message boxes, as the core raises them. Every failure the tool reports goes through
+// one MessageSink: the window side shows it (blocking the calling thread until dismissed),
+// tests record it.
+
+#include <string>
+
+namespace brenmoor::platform {
+
+enum class MessageIcon { None, Warning };
+
+// Which window owns the box: the main window, or none (a box the platform places itself).
+enum class MessageOwner { MainWindow, None };
+
+struct MessageBoxRequest {
+    std::string text;
+    std::string caption;  // empty: the platform's default caption
+    MessageIcon icon = MessageIcon::Warning;
+    MessageOwner owner = MessageOwner::MainWindow;
+
+    bool operator==(const MessageBoxRequest&) const = default;
+};
+
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+    // Shows the box and returns when the operator has dismissed it. Safe from any thread.
+    virtual void showMessage(const MessageBoxRequest& request) = 0;
+};
+
+}  // namespace brenmoor::platform

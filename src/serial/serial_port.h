@@ -1,0 +1,48 @@
+#pragma once
+// One port object: open and configure a COM port, and the bounded write and read.
+// The object never closes its handle; copies made by Attach refer to the same open port.
+
+#include <chrono>
+#include <cstdint>
+
+#include "config/port_settings.h"
+#include "platform/message_box.h"
+#include "platform/serial_device.h"
+
+namespace brenmoor::serial {
+
+// How long Write and Read wait for a transfer before giving up.
+inline constexpr std::chrono::milliseconds kTransferLimit{10000};
+// Read never takes more than this many bytes at once.
+inline constexpr std::uint32_t kReadLimit = 450;
+
+class CSerialPort {
+public:
+    explicit CSerialPort(platform::MessageSink& messages,
+                         std::chrono::milliseconds transferLimit = kTransferLimit);
+    virtual ~CSerialPort() = default;
+
+    // Opens COM port `comNumber` for port index `port` (0-7), whose record is
+    // registry[port], through `backend`, and configures it. Returns the handle, or null
+    // when the port did not open. Also stores the result in this object.
+    platform::SerialHandle Open(std::uint8_t comNumber, int port,
+                                const std::array<config::PortRegistryEntry, config::kPortCount>& registry,
+                                platform::SerialBackend& backend);
+
+    void Attach(platform::SerialHandle handle);
+    // Writes one packet and waits for it; false (after its message) when it failed.
+    bool Write(const std::uint8_t* buffer, std::uint32_t count);
+    // Takes up to kReadLimit waiting bytes into buffer (at least kReadLimit bytes long).
+    // countOut is written only when the result is true; nothing waiting gives false
+    // without a message.
+    bool Read(std::uint8_t* buffer, std::uint32_t& countOut);
+
+    const platform::SerialHandle& handle() const { return handle_; }
+
+private:
+    platform::MessageSink& messages_;
+    std::chrono::milliseconds transferLimit_;
+    platform::SerialHandle handle_;
+};
+
+}  // namespace brenmoor::serial
