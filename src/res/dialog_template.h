@@ -20,23 +20,25 @@ enum class ControlKind {
     DropDownList,  // selection only, no typing
 };
 
-// Style flags a control may carry beyond its kind.
+// Style flags a control may carry beyond its kind. Focus follows the kind (labels and
+// group boxes take none, every other control is reached by Tab) and the tab order is the
+// template's order; kStyleTabStop marks the transcribed templates' tab stops and changes
+// nothing. Multi-line edits always scroll vertically as text arrives.
 enum ControlStyle : unsigned {
     kStyleNone = 0,
-    kStyleGroupStart = 1u << 0,   // first of a radio group
+    kStyleGroupStart = 1u << 0,   // starts a group: radio buttons up to the next start form one
     kStyleTabStop = 1u << 1,
     kStyleDisabled = 1u << 2,     // greyed in the template
-    kStyleReadOnly = 1u << 3,
-    kStyleDigitsOnly = 1u << 4,
-    kStyleAutoHScroll = 1u << 5,
-    kStyleAutoVScroll = 1u << 6,
-    kStyleHScrollBar = 1u << 7,
-    kStyleVScrollBar = 1u << 8,
-    kStyleWantReturn = 1u << 9,
-    kStyleTextLeft = 1u << 10,    // check box with its text on the left
-    kStyleRightAlign = 1u << 11,
-    kStyleBorder = 1u << 12,
-    kStyleWordWrap = 1u << 13,
+    kStyleReadOnly = 1u << 3,     // edits
+    kStyleDigitsOnly = 1u << 4,   // single-line edits take digits only
+    kStyleAutoHScroll = 1u << 5,  // edits scroll sideways; a single-line edit without it takes
+                                  // no more text than it shows, a multi-line one wraps
+    kStyleHScrollBar = 1u << 6,   // multi-line edits
+    kStyleVScrollBar = 1u << 7,   // multi-line edits, and drop-down lists' open lists
+    kStyleTextLeft = 1u << 8,     // check box with its text on the left, box at the right edge
+    kStyleRightAlign = 1u << 9,   // labels and edits
+    kStyleBorder = 1u << 10,      // edits and labels draw a frame
+    kStyleWordWrap = 1u << 11,    // labels break their text into lines
 };
 
 struct DluRect {
