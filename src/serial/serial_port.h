@@ -2,6 +2,7 @@
 // One port object: open and configure a COM port, and the bounded write and read.
 // The object never closes its handle; copies made by Attach refer to the same open port.
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 
@@ -24,13 +25,16 @@ public:
 
     // Opens COM port `comNumber` for port index `port` (0-7), whose record is
     // registry[port], through `backend`, and configures it. Returns the handle, or null
-    // when the port did not open. Also stores the result in this object.
+    // when the port did not open: the device could not be opened, a stored list position
+    // of the record lies outside its list (refused with a message before anything is
+    // opened), or `port` is not a port index. Also stores the result in this object.
     platform::SerialHandle Open(std::uint8_t comNumber, int port,
                                 const std::array<config::PortRegistryEntry, config::kPortCount>& registry,
                                 platform::SerialBackend& backend);
 
     void Attach(platform::SerialHandle handle);
-    // Writes one packet and waits for it; false (after its message) when it failed.
+    // Writes one packet and waits for it, at most the transfer limit; false (after its
+    // message) when it failed. A null or closed handle fails the same way.
     bool Write(const std::uint8_t* buffer, std::uint32_t count);
     // Takes up to kReadLimit waiting bytes into buffer (at least kReadLimit bytes long).
     // countOut is written only when the result is true; nothing waiting gives false
@@ -40,6 +44,10 @@ public:
     const platform::SerialHandle& handle() const { return handle_; }
 
 private:
+    void reportWriteFailure(const char* text);
+    void reportReadFailure();
+    bool usable() const;
+
     platform::MessageSink& messages_;
     std::chrono::milliseconds transferLimit_;
     platform::SerialHandle handle_;
