@@ -1,0 +1,160 @@
+// Building, counting and writing a port's packets.
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "engine/display_operations.h"
+#include "engine/port_tester.h"
+
+namespace brenmoor::engine {
+namespace {
+
+std::chrono::milliseconds writeDelay(const config::SettingsTables& tables) {
+    return std::chrono::milliseconds(std::max<std::int32_t>(tables.m_strWriteDelay.milliseconds(), 0));
+}
+
+}  // namespace
+
+bool PortTester::waitForPortTurn(int port) {
+    if (!onTransmitThread()) return true;
+    return !engine_.sessionStop.waitUntil(engine_.sending[port].earliestNext());
+}
+
+bool PortTester::portStillSending(int port) const {
+    if (!onTransmitThread()) return true;
+    return engine_.portRunState[port].running.load() != 0 && !engine_.sending[port].firstPacketPending.load() &&
+           engine_.health[port].inUse();
+}
+
+void PortTester::SendPacket(int port) {
+    if (!waitForPortTurn(port)) return;
+    PortSendState& sending = engine_.sending[port];
+    std::unique_lock building(sending.building);
+    if (!portStillSending(port)) return;
+
+    // 1.
+    engine_.fileTransfer[port].readPosition = 0;
+    // 2.
+    ConsoleModel* console = engine_.g_pTestDlg.load();
+    std::int32_t packetNumber = 0;
+    std::uint32_t length = 0;
+    if (console) {
+        // 3.
+        ports_[port].Attach(handles_[port]);
+        const bool show = console->isEnableChecked(port);
+        // 4.
+        length = buildPacket(port);
+        // 5, 6 and 9.
+        countAndShow(port, length, show);
+        packetNumber = engine_.portRunState[port].packetsSent.load();
+    }
+    // 10. The delay runs from here; the window thread leaves it to the transmit thread,
+    // which builds nothing for the port before it has passed.
+    const Clock::time_point delayEnds = Clock::now() + writeDelay(engine_.tables);
+    sending.setEarliestNext(delayEnds);
+    sending.firstPacketPending.store(false);
+
+    if (console) {
+        // 7.
+        writePacket(port, building, length);
+        // 8.
+        const platform::EventHandle& writeEvent = onTransmitThread() ? transmit_->writeEvent : engine_.writeEvent;
+        if (packetNumber == 1 && engine_.runningPortCount.load() == 1 && writeEvent) writeEvent->set();
+    } else {
+        building.unlock();
+    }
+    if (onTransmitThread()) engine_.sessionStop.waitUntil(delayEnds);
+}
+
+void PortTester::SendNextChunk(int port) {
+    // 1.
+    ConsoleModel* console = engine_.g_pTestDlg.load();
+    if (!console || !waitForPortTurn(port)) return;
+    std::unique_lock building(engine_.sending[port].building);
+    if (!portStillSending(port)) return;
+    // 2.
+    ports_[port].Attach(handles_[port]);
+    const bool show = console->isEnableChecked(port);
+    // 3.
+    FileTransferState& file = engine_.fileTransfer[port];
+    std::uint32_t length = 0;
+    if (file.remaining >= kChunkSize) {
+        file.remaining -= kChunkSize;
+        file.continuation.store(1);
+        length = takeFileChunk(port, kChunkSize);
+    } else {
+        file.continuation.store(0);
+        length = takeFileChunk(port, file.remaining);
+    }
+    // 4 and 5.
+    buffers_[port][length] = 0;
+    countAndShow(port, length, show);
+    writePacket(port, building, length);
+}
+
+std::uint32_t PortTester::buildPacket(int port) {
+    const config::PortDataPattern& pattern = engine_.tables.g_PortDataPattern[port];
+    std::array<std::uint8_t, kTransmitBufferSize>& buffer = buffers_[port];
+    std::uint32_t length = 0;
+    const auto copyText = [&](std::string_view text) {
+        length = static_cast<std::uint32_t>(text.size());
+        std::memcpy(buffer.data(), text.data(), text.size());
+    };
+    if (pattern.nAlpha != 0) {
+        copyText(kAlphabetLine);
+    } else if (pattern.nQuickBrown != 0) {
+        copyText(kSentenceLine);
+    } else if (pattern.nUserData != 0) {
+        copyText(std::string_view(pattern.strUserPattern).substr(0, kUserPatternLimit));
+    } else {
+        // Whatever nFile holds, the file data: a pass starts at its first byte.
+        FileTransferState& file = engine_.fileTransfer[port];
+        file.continuation.store(0);
+        file.remaining = std::clamp<std::int32_t>(pattern.nFileDataLen, 0, config::kFileDataSize);
+        if (file.remaining >= kChunkSize) {
+            file.remaining -= kChunkSize;
+            file.continuation.store(1);
+            length = takeFileChunk(port, kChunkSize);
+        } else {
+            length = takeFileChunk(port, file.remaining);
+        }
+    }
+    buffer[length] = 0;
+    return length;
+}
+
+// Copies the file's next `wanted` bytes from the read position, never beyond the data area.
+std::uint32_t PortTester::takeFileChunk(int port, std::int32_t wanted) {
+    FileTransferState& file = engine_.fileTransfer[port];
+    const config::PortDataPattern& pattern = engine_.tables.g_PortDataPattern[port];
+    const std::int32_t available = static_cast<std::int32_t>(config::kFileDataSize) - file.readPosition;
+    const std::int32_t count = std::clamp(wanted, 0, std::max(available, 0));
+    std::memcpy(buffers_[port].data(), pattern.FileData.data() + file.readPosition, static_cast<std::size_t>(count));
+    file.readPosition += count;
+    return static_cast<std::uint32_t>(count);
+}
+
+// Counted and shown before the write, under the building lock: a slow write can then
+// never put an older count over a newer one.
+void PortTester::countAndShow(int port, std::uint32_t length, bool show) {
+    engine_.portRunState[port].packetsSent.fetch_add(1);
+    if (show)
+        ShowSentText(engine_, std::string_view(reinterpret_cast<const char*>(buffers_[port].data()), length), port);
+    ShowPacketCount(engine_, port);
+}
+
+void PortTester::writePacket(int port, std::unique_lock<std::mutex>& building, std::uint32_t length) {
+    std::unique_lock writing(engine_.sending[port].writing);
+    building.unlock();
+    const bool written = ports_[port].Write(buffers_[port].data(), length);
+    writing.unlock();
+    const std::optional<platform::MessageBoxRequest> message = held_[port].take();
+    if (written)
+        engine_.health[port].succeeded(Transfer::Write);
+    else if (message)
+        engine_.health[port].failed(Transfer::Write, *message, handles_[port] && handles_[port]->isGone(),
+                                    engine_.messages);
+}
+
+}  // namespace brenmoor::engine

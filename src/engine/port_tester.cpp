@@ -1,0 +1,111 @@
+#include "engine/port_tester.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+#include <utility>
+
+#include "engine/display_operations.h"
+#include "engine/loop_test.h"
+#include "engine/port_index.h"
+
+namespace brenmoor::engine {
+namespace {
+
+template <std::size_t... I>
+std::array<serial::CSerialPort, config::kPortCount> portsReportingTo(
+    std::array<HeldMessage, config::kPortCount>& held, std::index_sequence<I...>) {
+    return {serial::CSerialPort(held[I])...};
+}
+
+}  // namespace
+
+PortTester::PortTester(EngineState& engine)
+    : engine_(engine),
+      handles_(engine.ports.handles),
+      ports_(portsReportingTo(held_, std::make_index_sequence<config::kPortCount>{})) {}
+
+PortTester::PortTester(EngineState& engine, const TxThreadParams& params)
+    : engine_(engine),
+      transmit_(&params),
+      handles_(params.portHandles),
+      ports_(portsReportingTo(held_, std::make_index_sequence<config::kPortCount>{})) {}
+
+void PortTester::StartPort(int port) {
+    if (!acceptPortIndex(port, engine_.messages)) return;
+    // 2.
+    ConsoleModel* console = engine_.g_pTestDlg.load();
+    if (!console) return;
+    // 3.
+    {
+        std::lock_guard building(engine_.sending[port].building);
+        engine_.portRunState[port].packetsSent.store(0);
+    }
+    console->setPacketCount(port, "0");
+    // 4.
+    console->setEnabled(port,
+                        {PanelControl::Run, PanelControl::Transfer, PanelControl::InternalLoopTest,
+                         PanelControl::TestForever, PanelControl::Time, PanelControl::Enable},
+                        false);
+    console->setEnabled(port, {PanelControl::Stop}, true);
+    // 5.
+    console->clearTexts(port);
+    // 6.
+    if (const platform::SerialHandle& handle = engine_.ports.handles[port]; handle && !handle->isClosed())
+        handle->purge(platform::kPurgeRxClear);
+    // 7.
+    if (console->isLoopTestChecked(port)) ApplyLoopTestChoice(engine_, port);
+    // 8.
+    SendPacket(port);
+}
+
+void PortTester::StopPort(int port) {
+    if (!acceptPortIndex(port, engine_.messages)) return;
+    std::lock_guard building(engine_.sending[port].building);
+    // 1.
+    engine_.fileTransfer[port].continuation.store(0);
+    // 2.
+    ConsoleModel* console = engine_.g_pTestDlg.load();
+    if (!console) return;
+    // 3.
+    engine_.portRunState[port].running.store(0);
+    engine_.portRunState[port].packetsSent.store(0);
+    engine_.sending[port].firstPacketPending.store(false);
+    // 4.
+    console->setEnabled(port,
+                        {PanelControl::Run, PanelControl::Transfer, PanelControl::InternalLoopTest,
+                         PanelControl::TestForever, PanelControl::Enable},
+                        true);
+    console->setEnabled(port, {PanelControl::Stop}, false);
+}
+
+void PortTester::ProcessReceived(int port) {
+    ReceiveBlock& block = engine_.receiveBlocks[port];
+    const RxThreadParams& params = engine_.rxParams[port];
+    // 2.
+    const auto count = static_cast<std::size_t>(std::clamp<std::int32_t>(
+        *params.countSlot, 0, static_cast<std::int32_t>(block.receivedCopy.size() - 1)));
+    std::memcpy(block.receivedCopy.data(), params.bufferSlot, count);
+    block.receivedCopy[count] = 0;
+    // 3.
+    ShowReceivedText(engine_, port,
+                     std::string_view(reinterpret_cast<const char*>(block.receivedCopy.data()), count));
+}
+
+void PortTester::PanelButtonsOn() {
+    ConsoleModel* console = engine_.g_pTestDlg.load();
+    if (!console) return;
+    for (int port = 0; port < config::kPortCount; ++port) {
+        console->setEnabled(port, {PanelControl::Run, PanelControl::Transfer}, true);
+        console->setEnabled(port, {PanelControl::Stop}, false);
+    }
+}
+
+void PortTester::PanelButtonsOff() {
+    ConsoleModel* console = engine_.g_pTestDlg.load();
+    if (!console) return;
+    for (int port = 0; port < config::kPortCount; ++port)
+        console->setEnabled(port, {PanelControl::Run, PanelControl::Stop, PanelControl::Transfer}, false);
+}
+
+}  // namespace brenmoor::engine

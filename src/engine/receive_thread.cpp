@@ -1,0 +1,73 @@
+#include "engine/receive_thread.h"
+
+#include "engine/held_message.h"
+#include "engine/port_tester.h"
+#include "serial/serial_port.h"
+
+namespace brenmoor::engine {
+namespace {
+
+const platform::MessageBoxRequest kReadFailed{"Unable to Read to the comm port", "Read Error",
+                                              platform::MessageIcon::None, platform::MessageOwner::MainWindow};
+
+void receiveUntilSessionEnds(EngineState& engine, RxThreadParams& params) {
+    const int port = params.portIndex;
+    const platform::SerialHandle& handle = params.portHandle;
+    TransferHealth& health = engine.health[port];
+
+    // 1.
+    HeldMessage held;
+    serial::CSerialPort serialPort(held);
+    serialPort.Attach(handle);
+    PortTester tester(engine);
+    std::array<std::uint8_t, kReceiveBufferSize> buffer{};
+
+    // 2.
+    handle->setEventMask(platform::kEvRxChar);
+    // 3.
+    while (params.sessionFlag->load() != 0) {
+        // A port taken out of use is left alone until the session stops.
+        if (!health.inUse()) {
+            engine.sessionStop.wait();
+            continue;
+        }
+        // 3.1 and 3.2.
+        std::uint32_t mask = 0;
+        switch (handle->waitEvent(mask)) {
+        case platform::WaitStatus::Completed:
+            break;
+        case platform::WaitStatus::Refused:
+            // Nothing is pending. The session stop clears the flag before the mask, so a
+            // refusal with the flag still set will not end by itself: wait for the stop.
+            if (params.sessionFlag->load() != 0) engine.sessionStop.wait();
+            continue;
+        case platform::WaitStatus::DeviceGone:
+            health.failed(Transfer::Read, kReadFailed, true, engine.messages);
+            continue;
+        }
+        // 3.3.
+        if ((mask & platform::kEvRxChar) == 0) continue;
+        std::uint32_t count = 0;
+        if (serialPort.Read(buffer.data(), count)) {
+            health.succeeded(Transfer::Read);
+            if (count == 0) continue;
+            params.bufferSlot = buffer.data();
+            *params.countSlot = static_cast<std::int32_t>(count);
+            tester.ProcessReceived(port);
+        } else if (const auto message = held.take()) {
+            health.failed(Transfer::Read, *message, handle->isGone(), engine.messages);
+        }
+    }
+}
+
+}  // namespace
+
+int ReceiveThreadProc(EngineState& engine, RxThreadParams& params) {
+    receiveUntilSessionEnds(engine, params);
+    // 4.
+    params.mainWindow->postThreadDone(params.portIndex);
+    // 5.
+    return 0;
+}
+
+}  // namespace brenmoor::engine

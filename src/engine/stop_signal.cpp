@@ -1,0 +1,33 @@
+#include "engine/stop_signal.h"
+
+namespace brenmoor::engine {
+
+void StopSignal::raise() {
+    {
+        std::lock_guard lock(mutex_);
+        isRaised_ = true;
+    }
+    raised_.notify_all();
+}
+
+void StopSignal::clear() {
+    std::lock_guard lock(mutex_);
+    isRaised_ = false;
+}
+
+bool StopSignal::isRaised() const {
+    std::lock_guard lock(mutex_);
+    return isRaised_;
+}
+
+void StopSignal::wait() {
+    std::unique_lock lock(mutex_);
+    raised_.wait(lock, [this] { return isRaised_; });
+}
+
+bool StopSignal::waitUntil(std::chrono::steady_clock::time_point deadline) {
+    std::unique_lock lock(mutex_);
+    return raised_.wait_until(lock, deadline, [this] { return isRaised_; });
+}
+
+}  // namespace brenmoor::engine
