@@ -1,0 +1,246 @@
+#include "platform/simulated_device.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "platform/driver_requests.h"
+
+namespace brenmoor::platform {
+namespace {
+
+using Nanos = SimulatedCardState::Nanos;
+
+constexpr std::uint32_t kHighestBaud = 921600;
+
+bool valid(const LineState& state) {
+    return state.baudRate > 0 && state.baudRate <= kHighestBaud && state.byteSize >= 5 && state.byteSize <= 8;
+}
+
+// The moment a transfer gives up: the caller's limit, or the time-outs' total when smaller.
+Nanos deadline(Nanos now, std::chrono::milliseconds limit, std::uint32_t multiplier, std::uint32_t constant,
+               std::size_t count) {
+    using std::chrono::milliseconds;
+    milliseconds bound = limit;
+    if (multiplier != 0 || constant != 0) {
+        const std::uint64_t total = static_cast<std::uint64_t>(multiplier) * count + constant;
+        bound = std::min(bound, milliseconds(static_cast<milliseconds::rep>(
+                                    std::min<std::uint64_t>(total, std::numeric_limits<std::uint32_t>::max()))));
+    }
+    // Kept well inside what a nanosecond count holds, whatever the caller passed.
+    constexpr milliseconds kLongest = std::chrono::hours(24 * 365 * 100);
+    return now + std::chrono::duration_cast<Nanos>(std::clamp(bound, milliseconds(0), kLongest));
+}
+
+}  // namespace
+
+SimulatedDevice::SimulatedDevice(std::shared_ptr<SimulatedCardState> card, int comNumber,
+                                 std::shared_ptr<SimulatedOpenPort> open)
+    : card_(std::move(card)), comNumber_(comNumber), open_(std::move(open)) {}
+
+SimulatedDevice::~SimulatedDevice() { close(); }
+
+std::unique_lock<std::mutex> SimulatedDevice::lockSettled(Nanos& now) {
+    std::unique_lock lock(card_->mutex);
+    now = card_->now();
+    card_->settle(now);
+    return lock;
+}
+
+bool SimulatedDevice::setupQueues(std::size_t inputBytes, std::size_t outputBytes) {
+    std::lock_guard lock(card_->mutex);
+    if (!usable()) return false;
+    if (inputBytes == 0 || outputBytes == 0 || inputBytes > kSimulatedMaxQueue || outputBytes > kSimulatedMaxQueue)
+        return false;
+    open_->rxCapacity = inputBytes;
+    open_->txCapacity = outputBytes;
+    card_->notifyPort(comNumber_);
+    return true;
+}
+
+bool SimulatedDevice::getLineState(LineState& state) {
+    std::lock_guard lock(card_->mutex);
+    if (!usable()) return false;
+    state = port().line;
+    return true;
+}
+
+bool SimulatedDevice::setLineState(const LineState& state) {
+    Nanos now;
+    auto lock = lockSettled(now);
+    if (!usable() || !valid(state)) return false;
+    port().line = state;
+    card_->lineStateChanged(comNumber_, now);
+    return true;
+}
+
+bool SimulatedDevice::setTimeouts(const Timeouts& timeouts) {
+    std::lock_guard lock(card_->mutex);
+    if (!usable()) return false;
+    port().timeouts = timeouts;
+    return true;
+}
+
+bool SimulatedDevice::purge(unsigned purgeFlags) {
+    Nanos now;
+    auto lock = lockSettled(now);
+    if (!usable()) return false;
+    if (purgeFlags & (kPurgeTxAbort | kPurgeTxClear)) open_->tx.clear();
+    if (purgeFlags & (kPurgeRxAbort | kPurgeRxClear)) open_->rx.clear();
+    card_->notifyPort(comNumber_);
+    return true;
+}
+
+bool SimulatedDevice::setEventMask(std::uint32_t mask) {
+    std::lock_guard lock(card_->mutex);
+    if (!usable()) return false;
+    open_->eventMask = mask;
+    ++open_->maskChanges;
+    card_->notifyPort(comNumber_);
+    return true;
+}
+
+WaitStatus SimulatedDevice::waitEvent(std::uint32_t& occurred) {
+    occurred = 0;
+    Nanos now;
+    auto lock = lockSettled(now);
+    if (open_->gone) return WaitStatus::DeviceGone;
+    if (open_->closed || open_->eventMask == 0 || open_->waiting) return WaitStatus::Refused;
+    const std::uint64_t maskChanges = open_->maskChanges;
+    open_->waiting = true;
+    WaitStatus status = WaitStatus::Completed;
+    for (;;) {
+        card_->settle(card_->now());
+        if (open_->gone) {
+            status = WaitStatus::DeviceGone;
+            break;
+        }
+        if (open_->closed || open_->maskChanges != maskChanges) break;
+        if ((open_->eventMask & kEvRxChar) && !open_->rx.empty()) {
+            occurred = kEvRxChar;
+            break;
+        }
+        const bool wantsCharacters = (open_->eventMask & kEvRxChar) != 0;
+        card_->waitFor(lock, *open_, wantsCharacters ? card_->nextArrival(comNumber_) : std::nullopt);
+    }
+    open_->waiting = false;
+    return status;
+}
+
+bool SimulatedDevice::clearErrors(std::uint32_t& bytesWaiting) {
+    Nanos now;
+    auto lock = lockSettled(now);
+    if (!usable()) return false;
+    bytesWaiting = static_cast<std::uint32_t>(open_->rx.size());
+    return true;
+}
+
+IoStatus SimulatedDevice::write(const std::uint8_t* data, std::size_t count, std::chrono::milliseconds limit,
+                                std::size_t& done) {
+    done = 0;
+    Nanos now;
+    auto lock = lockSettled(now);
+    if (!usable()) return IoStatus::Failed;
+    if (count == 0) return IoStatus::Completed;
+    const Timeouts& timeouts = port().timeouts;
+    const Nanos giveUp = deadline(now, limit, timeouts.writeTotalMultiplier, timeouts.writeTotalConstant, count);
+
+    // Writes on one port are served one at a time, so packets never interleave.
+    while (open_->writerActive) {
+        if (!usable()) return IoStatus::Failed;
+        if (card_->now() >= giveUp) return IoStatus::TimedOut;
+        card_->waitFor(lock, *open_, giveUp);
+    }
+    open_->writerActive = true;
+    IoStatus status = IoStatus::Completed;
+    for (;;) {
+        now = card_->now();
+        card_->settle(now);
+        if (!usable()) {
+            status = IoStatus::Failed;
+            break;
+        }
+        const std::size_t room = open_->txCapacity - std::min(open_->txCapacity, open_->tx.size());
+        const std::size_t take = std::min(room, count - done);
+        if (take > 0) {
+            card_->queueForTransmit(comNumber_, data + done, take, now);
+            done += take;
+        }
+        if (done == count) break;
+        if (now >= giveUp) {
+            // What was not sent in time is dropped, as the output flush on a time-out does.
+            open_->tx.clear();
+            status = IoStatus::TimedOut;
+            break;
+        }
+        const std::size_t wanted = std::min(count - done, open_->txCapacity);
+        const std::optional<Nanos> roomAt = card_->roomTime(comNumber_, wanted, now);
+        card_->waitFor(lock, *open_, roomAt ? std::min(*roomAt, giveUp) : giveUp);
+    }
+    open_->writerActive = false;
+    card_->notifyPort(comNumber_);
+    return status;
+}
+
+IoStatus SimulatedDevice::read(std::uint8_t* buffer, std::size_t count, std::chrono::milliseconds limit,
+                               std::size_t& done) {
+    done = 0;
+    Nanos now;
+    auto lock = lockSettled(now);
+    if (!usable() || port().readError) return IoStatus::Failed;
+    if (count == 0) return IoStatus::Completed;
+    const Timeouts& timeouts = port().timeouts;
+    const Nanos giveUp = deadline(now, limit, timeouts.readTotalMultiplier, timeouts.readTotalConstant, count);
+    for (;;) {
+        now = card_->now();
+        card_->settle(now);
+        if (!usable()) return IoStatus::Failed;
+        if (open_->rx.size() >= count || now >= giveUp) break;
+        const std::optional<Nanos> arrival = card_->nextArrival(comNumber_);
+        card_->waitFor(lock, *open_, arrival ? std::min(*arrival, giveUp) : giveUp);
+    }
+    done = std::min(count, open_->rx.size());
+    std::copy_n(open_->rx.begin(), done, buffer);
+    open_->rx.erase(open_->rx.begin(), open_->rx.begin() + static_cast<std::ptrdiff_t>(done));
+    return done == count ? IoStatus::Completed : IoStatus::TimedOut;
+}
+
+bool SimulatedDevice::deviceControl(std::uint32_t code, const std::uint8_t* input, std::size_t length) {
+    Nanos now;
+    auto lock = lockSettled(now);
+    if (!usable()) return false;
+    SimulatedPort& cardPort = port();
+    if (cardPort.refuseAllRequests || cardPort.refusedRequests.contains(code)) return false;
+    if (input == nullptr || length < kUartOptionBlockSize) return false;
+    if (code != IOCTL_SET_UART_OPTIONS && code != IOCTL_SET_LOOPBACK) return false;
+    if (code == IOCTL_SET_UART_OPTIONS) {
+        UartOptionBytes block;
+        std::copy_n(input, kUartOptionBlockSize, block.begin());
+        cardPort.uartOptions = block;
+    }
+    card_->setInternalLoopback(comNumber_, input[kOptLoopback] == kLoopbackOn);
+    return true;
+}
+
+bool SimulatedDevice::isGone() const {
+    std::lock_guard lock(card_->mutex);
+    return open_->gone;
+}
+
+void SimulatedDevice::close() {
+    Nanos now;
+    auto lock = lockSettled(now);
+    if (open_->closed) return;
+    open_->closed = true;
+    open_->tx.clear();
+    open_->rx.clear();
+    SimulatedPort& cardPort = port();
+    if (cardPort.open == open_) cardPort.open.reset();
+    open_->changed.notify_all();
+}
+
+bool SimulatedDevice::isClosed() const {
+    std::lock_guard lock(card_->mutex);
+    return open_->closed;
+}
+
+}  // namespace brenmoor::platform

@@ -1,0 +1,237 @@
+// The simulated card's lines: character timing, where characters go, and what a receiver
+// framing differently gets.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numeric>
+
+#include "platform/driver_requests.h"
+#include "platform/simulated_card.h"
+
+using namespace brenmoor::platform;
+using namespace std::chrono_literals;
+
+namespace {
+
+class SimulatedLine : public ::testing::Test {
+protected:
+    SerialHandle open(int com, const LineState& line = fastLine()) {
+        OpenError error;
+        SerialHandle device = card.open("COM" + std::to_string(com), error);
+        EXPECT_NE(device, nullptr) << error.detail;
+        if (device) {
+            EXPECT_TRUE(device->setLineState(line));
+        }
+        return device;
+    }
+
+    static LineState fastLine() {
+        LineState line;
+        line.baudRate = 921600;
+        return line;
+    }
+
+    static void send(SerialDevice& device, const std::vector<std::uint8_t>& bytes) {
+        std::size_t done = 0;
+        ASSERT_EQ(device.write(bytes.data(), bytes.size(), 1000ms, done), IoStatus::Completed);
+    }
+
+    static std::vector<std::uint8_t> received(SerialDevice& device) {
+        std::uint32_t waiting = 0;
+        EXPECT_TRUE(device.clearErrors(waiting));
+        std::vector<std::uint8_t> bytes(waiting);
+        std::size_t done = 0;
+        if (waiting > 0) {
+            EXPECT_EQ(device.read(bytes.data(), waiting, 0ms, done), IoStatus::Completed);
+        }
+        return bytes;
+    }
+
+    static std::uint32_t waiting(SerialDevice& device) {
+        std::uint32_t count = 0;
+        EXPECT_TRUE(device.clearErrors(count));
+        return count;
+    }
+
+    static std::vector<std::uint8_t> pattern(std::size_t count) {
+        std::vector<std::uint8_t> bytes(count);
+        std::iota(bytes.begin(), bytes.end(), std::uint8_t{0x20});
+        return bytes;
+    }
+
+    SimulatedCard card{SimulatedCard::Clock::Virtual};
+};
+
+struct TimingCase {
+    const char* name;
+    std::uint32_t baud;
+    std::uint8_t dataBits;
+    Parity parity;
+    StopBits stopBits;
+    double bitsPerCharacter;
+};
+
+class SimulatedLineTiming : public SimulatedLine, public ::testing::WithParamInterface<TimingCase> {};
+
+TEST_P(SimulatedLineTiming, CharactersTakeTheirFramedTimeOnTheLine) {
+    const TimingCase& c = GetParam();
+    LineState line;
+    line.baudRate = c.baud;
+    line.byteSize = c.dataBits;
+    line.parity = c.parity;
+    line.stopBits = c.stopBits;
+    card.plugLoopback(1);
+    SerialHandle device = open(1, line);
+    ASSERT_NE(device, nullptr);
+
+    constexpr std::size_t kCount = 300;
+    const std::vector<std::uint8_t> sent = pattern(kCount);
+    send(*device, sent);
+    const auto total = std::chrono::nanoseconds(std::llround(kCount * c.bitsPerCharacter * 1e9 / c.baud));
+    const auto tolerance = 1us;
+
+    card.advance(total / 2);
+    EXPECT_NEAR(waiting(*device), kCount / 2, 1);
+    card.advance(total - total / 2 - tolerance);
+    EXPECT_EQ(waiting(*device), kCount - 1);
+    card.advance(2 * tolerance);
+    EXPECT_EQ(waiting(*device), kCount);
+
+    const std::uint8_t mask = static_cast<std::uint8_t>((1u << c.dataBits) - 1);
+    const std::vector<std::uint8_t> got = received(*device);
+    ASSERT_EQ(got.size(), kCount);
+    for (std::size_t i = 0; i < kCount; ++i) EXPECT_EQ(got[i], sent[i] & mask) << "character " << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Framings, SimulatedLineTiming,
+    ::testing::Values(TimingCase{"921600_8N1", 921600, 8, Parity::None, StopBits::One, 10},
+                      TimingCase{"115200_7E1", 115200, 7, Parity::Even, StopBits::One, 10},
+                      TimingCase{"460800_8S2", 460800, 8, Parity::Space, StopBits::Two, 12},
+                      TimingCase{"57600_5N1_5", 57600, 5, Parity::None, StopBits::OnePointFive, 7.5},
+                      // A 16550 sends two stop bits for "1.5" with more than five data bits.
+                      TimingCase{"230400_6M1_5", 230400, 6, Parity::Mark, StopBits::OnePointFive, 10}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SimulatedLine, ALineStateChangeAppliesToTheCharactersStillQueued) {
+    card.plugLoopback(1);
+    LineState slow;
+    slow.baudRate = 9600;
+    SerialHandle device = open(1, slow);
+    send(*device, pattern(100));
+    card.advance(10 * 1041667ns);  // ten characters at 9600 bit/s
+    EXPECT_EQ(waiting(*device), 10u);
+    ASSERT_TRUE(device->setLineState(fastLine()));
+    card.advance(90 * 10851ns + 1us);  // the other ninety at 921600 bit/s
+    EXPECT_EQ(waiting(*device), 100u);
+}
+
+TEST_F(SimulatedLine, NullModemPairCarriesBothWaysAndNoWiringLosesTheCharacters) {
+    card.connectNullModem(3, 4);
+    SerialHandle a = open(3), b = open(4), loose = open(6);
+    send(*a, {'p', 'i', 'n', 'g'});
+    send(*b, {'p', 'o', 'n', 'g'});
+    send(*loose, {'l', 'o', 's', 't'});
+    card.advance(1ms);
+    EXPECT_EQ(received(*b), (std::vector<std::uint8_t>{'p', 'i', 'n', 'g'}));
+    EXPECT_EQ(received(*a), (std::vector<std::uint8_t>{'p', 'o', 'n', 'g'}));
+    EXPECT_TRUE(received(*loose).empty());
+    EXPECT_EQ(card.takeLineOutput(6), (std::vector<std::uint8_t>{'l', 'o', 's', 't'}));
+
+    // Plugging one end into something else undoes the pair on both sides.
+    card.plugLoopback(3);
+    send(*b, {'x'});
+    send(*a, {'y'});
+    card.advance(1ms);
+    EXPECT_EQ(received(*a), std::vector<std::uint8_t>{'y'});
+    EXPECT_TRUE(received(*b).empty());
+}
+
+TEST_F(SimulatedLine, InternalLoopbackReturnsExactlyWhatWasWrittenAndKeepsItOffTheLine) {
+    card.connectNullModem(3, 4);
+    SerialHandle a = open(3), b = open(4);
+    std::uint8_t block[kUartOptionBlockSize] = {};
+    block[kOptLoopback] = kLoopbackOn;
+    ASSERT_TRUE(a->deviceControl(IOCTL_SET_LOOPBACK, block, sizeof block));
+    EXPECT_TRUE(card.internalLoopback(3));
+
+    std::vector<std::uint8_t> sent(256);
+    std::iota(sent.begin(), sent.end(), std::uint8_t{0});
+    send(*a, sent);
+    send(*b, {'i', 'g', 'n', 'o', 'r', 'e', 'd'});  // a UART in loopback does not listen to its pin
+    card.advance(10ms);
+    EXPECT_EQ(received(*a), sent);
+    EXPECT_TRUE(received(*b).empty());
+    EXPECT_TRUE(card.takeLineOutput(3).empty());
+
+    block[kOptLoopback] = 0x00;
+    ASSERT_TRUE(a->deviceControl(IOCTL_SET_LOOPBACK, block, sizeof block));
+    send(*a, {'o', 'u', 't'});
+    card.advance(1ms);
+    EXPECT_TRUE(received(*a).empty());
+    EXPECT_EQ(received(*b), (std::vector<std::uint8_t>{'o', 'u', 't'}));
+}
+
+TEST_F(SimulatedLine, WiringSurvivesClosingAndReopeningThePort) {
+    card.plugLoopback(2);
+    open(2)->close();
+    SerialHandle again = open(2);
+    send(*again, {'o', 'k'});
+    card.advance(1ms);
+    EXPECT_EQ(received(*again), (std::vector<std::uint8_t>{'o', 'k'}));
+}
+
+struct FramingCase {
+    const char* name;
+    LineState receiver;
+    bool intact;
+};
+
+LineState with(std::uint32_t baud, std::uint8_t bits, Parity parity, StopBits stop) {
+    LineState line;
+    line.baudRate = baud;
+    line.byteSize = bits;
+    line.parity = parity;
+    line.stopBits = stop;
+    return line;
+}
+
+class SimulatedLineFraming : public SimulatedLine, public ::testing::WithParamInterface<FramingCase> {};
+
+// The sender always runs 115200 8N2.
+TEST_P(SimulatedLineFraming, OnlyMatchingFramingDeliversCharactersIntact) {
+    const FramingCase& c = GetParam();
+    card.connectNullModem(1, 2);
+    SerialHandle sender = open(1, with(115200, 8, Parity::None, StopBits::Two));
+    SerialHandle receiver = open(2, c.receiver);
+    const std::vector<std::uint8_t> sent = pattern(64);
+    const std::uint8_t mask = static_cast<std::uint8_t>((1u << c.receiver.byteSize) - 1);
+
+    std::vector<std::vector<std::uint8_t>> passes;
+    for (int pass = 0; pass < 2; ++pass) {
+        send(*sender, sent);
+        card.advance(10ms);
+        passes.push_back(received(*receiver));
+    }
+    const std::vector<std::uint8_t>& got = passes[0];
+    ASSERT_EQ(got.size(), sent.size());
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        if (c.intact) EXPECT_EQ(got[i], sent[i]) << "character " << i;
+        else EXPECT_NE(got[i], sent[i] & mask) << "character " << i;
+    }
+    EXPECT_EQ(passes[1], passes[0]) << "the same characters arrive the same way every time";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Receivers, SimulatedLineFraming,
+    ::testing::Values(FramingCase{"Same", with(115200, 8, Parity::None, StopBits::Two), true},
+                      // Both put two stop bits on the wire.
+                      FramingCase{"OnePointFiveMeansTwo", with(115200, 8, Parity::None, StopBits::OnePointFive), true},
+                      FramingCase{"Baud", with(57600, 8, Parity::None, StopBits::Two), false},
+                      FramingCase{"DataBits", with(115200, 7, Parity::None, StopBits::Two), false},
+                      FramingCase{"Parity", with(115200, 8, Parity::Even, StopBits::Two), false},
+                      FramingCase{"StopBits", with(115200, 8, Parity::None, StopBits::One), false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
