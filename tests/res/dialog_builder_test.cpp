@@ -1,0 +1,304 @@
+// A template of every control kind built onto a widget: identifiers and kinds, rectangles,
+// tab order, the radio group rule (two groups, two buttons checked at the start), the edit
+// entry rules, drop-down lists and the frames beneath their contents.
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "res/dialog_builder.h"
+#include "res/dialog_controls.h"
+
+using namespace brenmoor::res;
+
+namespace {
+
+enum Id {
+    kOk = 1,
+    kCancel = 2,
+    kCheck = 10,
+    kLeftCheck = 11,
+    kRadioA1 = 20,
+    kRadioA2 = 21,
+    kRadioB1 = 22,
+    kRadioB2 = 23,
+    kDigits = 30,
+    kFull = 31,
+    kScrolling = 32,
+    kReadOnly = 33,
+    kText = 40,
+    kList = 50,
+    kGreyed = 60,
+};
+
+DialogTemplate sampleTemplate()
+{
+    DialogTemplate t;
+    t.caption = "Sample";
+    t.widthDlu = 200;
+    t.heightDlu = 150;
+    t.controls = {
+        {kOk, ControlKind::DefaultPushButton, "OK", {10, 130, 50, 14}},
+        {kCancel, ControlKind::PushButton, "Cancel", {70, 130, 50, 14}},
+        {kList, ControlKind::DropDownList, "", {10, 10, 60, 50}, kStyleVScrollBar, {"one", "two", "three"}},
+        {kCheck, ControlKind::CheckBox, "Check", {80, 10, 40, 10}},
+        {kLeftCheck, ControlKind::CheckBox, "Left", {130, 10, 40, 12}, kStyleTextLeft | kStyleRightAlign},
+        {kNoId, ControlKind::GroupBox, "Frame", {2, 2, 196, 60}},
+        {kRadioA1, ControlKind::RadioButton, "A1", {10, 30, 30, 10}, kStyleGroupStart},
+        {kNoId, ControlKind::Label, "between", {45, 30, 30, 8}},
+        {kRadioA2, ControlKind::RadioButton, "A2", {80, 30, 30, 10}},
+        {kRadioB1, ControlKind::RadioButton, "B1", {10, 45, 30, 10}, kStyleGroupStart},
+        {kRadioB2, ControlKind::RadioButton, "B2", {80, 45, 30, 10}},
+        {kDigits, ControlKind::Edit, "", {10, 70, 60, 14}, kStyleDigitsOnly | kStyleAutoHScroll | kStyleBorder},
+        {kFull, ControlKind::Edit, "", {80, 70, 15, 14}, kStyleDigitsOnly | kStyleBorder},
+        {kScrolling, ControlKind::Edit, "", {100, 70, 15, 14}, kStyleDigitsOnly | kStyleAutoHScroll | kStyleBorder},
+        {kReadOnly, ControlKind::Edit, "", {120, 70, 40, 14}, kStyleReadOnly | kStyleAutoHScroll},
+        {kText, ControlKind::MultiLineEdit, "", {10, 90, 120, 35},
+         kStyleReadOnly | kStyleAutoHScroll | kStyleHScrollBar | kStyleVScrollBar | kStyleBorder},
+        {kGreyed, ControlKind::PushButton, "Greyed", {140, 130, 50, 14}, kStyleDisabled},
+    };
+    return t;
+}
+
+}  // namespace
+
+class DialogBuilderTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void parentTakesCaptionFontAndSize();
+    void identifiersGiveTheirKindOnly();
+    void controlsSitAtTheirRectangles();
+    void dropDownListKeepsNaturalHeightAndListLength();
+    void tabOrderIsTemplateOrder();
+    void clickClearsOnlyItsOwnGroup();
+    void clickOnCheckedButtonKeepsIt();
+    void editEntryRules();
+    void controlStyles();
+    void dropDownListAnnouncesOpening();
+    void frameLetsClicksThrough();
+
+private:
+    DialogTemplate template_ = sampleTemplate();
+    QWidget* parent_ = nullptr;
+    std::unique_ptr<BuiltDialog> built_;
+};
+
+void DialogBuilderTest::init()
+{
+    parent_ = new QWidget;
+    built_ = std::make_unique<BuiltDialog>(buildDialog(template_, parent_));
+    parent_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(parent_));
+}
+
+void DialogBuilderTest::cleanup()
+{
+    built_.reset();
+    delete parent_;
+}
+
+void DialogBuilderTest::parentTakesCaptionFontAndSize()
+{
+    QCOMPARE(parent_->windowTitle(), QString("Sample"));
+    QCOMPARE(parent_->font().pointSize(), 8);
+    QCOMPARE(parent_->size(), built_->units().toPixels(200, 150));
+    QCOMPARE(built_->size(), parent_->size());
+    // The desktop's 8-point font lands near the original face's units of 6 x 13.
+    QVERIFY(built_->units().baseX() >= 5 && built_->units().baseX() <= 8);
+    QVERIFY(built_->units().baseY() >= 11 && built_->units().baseY() <= 16);
+}
+
+void DialogBuilderTest::identifiersGiveTheirKindOnly()
+{
+    QVERIFY(built_->button(kOk));
+    QVERIFY(built_->checkBox(kCheck));
+    QVERIFY(built_->radioButton(kRadioB2));
+    QVERIFY(built_->edit(kDigits));
+    QVERIFY(built_->multiLineEdit(kText));
+    QVERIFY(built_->dropDownList(kList));
+    QVERIFY(!built_->checkBox(kOk));
+    QVERIFY(!built_->edit(kText));
+    QVERIFY(!built_->button(kList));
+    QVERIFY(!built_->control(999));
+    QCOMPARE(built_->controls().size(), template_.controls.size());
+    QVERIFY(qobject_cast<QGroupBox*>(built_->controls()[5]));
+    QCOMPARE(qobject_cast<QLabel*>(built_->controls()[7])->text(), QString("between"));
+    for (QWidget* w : built_->controls())
+        QCOMPARE(w->parentWidget(), parent_);
+}
+
+void DialogBuilderTest::controlsSitAtTheirRectangles()
+{
+    const DialogUnits& units = built_->units();
+    for (std::size_t i = 0; i < template_.controls.size(); ++i) {
+        const ControlTemplate& control = template_.controls[i];
+        if (control.kind == ControlKind::DropDownList)
+            continue;
+        QCOMPARE(built_->controls()[i]->geometry(), units.toPixels(control.rect));
+    }
+}
+
+void DialogBuilderTest::dropDownListKeepsNaturalHeightAndListLength()
+{
+    DropDownList* list = built_->dropDownList(kList);
+    const QRect full = built_->units().toPixels(DluRect{10, 10, 60, 50});
+    QCOMPARE(list->geometry().topLeft(), full.topLeft());
+    QCOMPARE(list->width(), full.width());
+    QCOMPARE(list->height(), list->sizeHint().height());
+    QVERIFY(list->height() < full.height());
+    // The rest of the rectangle holds this many entries of one font height each.
+    QCOMPARE(list->maxVisibleItems(), (full.height() - list->height()) / built_->units().baseY());
+    QVERIFY(list->maxVisibleItems() >= 1);
+    QCOMPARE(list->count(), 3);
+    QCOMPARE(list->itemText(2), QString("three"));
+    QVERIFY(!list->isEditable());
+    QCOMPARE(list->view()->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+}
+
+void DialogBuilderTest::tabOrderIsTemplateOrder()
+{
+    const QList<QWidget*> expected = {built_->control(kOk),       built_->control(kCancel),   built_->control(kList),
+                                      built_->control(kCheck),    built_->control(kLeftCheck), built_->control(kRadioA1),
+                                      built_->control(kRadioA2),  built_->control(kRadioB1),  built_->control(kRadioB2),
+                                      built_->control(kDigits),   built_->control(kFull),     built_->control(kScrolling),
+                                      built_->control(kReadOnly), built_->control(kText)};
+    // The greyed button is skipped by Tab, the chain returns to the first control.
+    built_->control(kOk)->setFocus();
+    for (int i = 1; i <= expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), expected[i % expected.size()]);
+    }
+}
+
+void DialogBuilderTest::clickClearsOnlyItsOwnGroup()
+{
+    QRadioButton* a1 = built_->radioButton(kRadioA1);
+    QRadioButton* a2 = built_->radioButton(kRadioA2);
+    QRadioButton* b1 = built_->radioButton(kRadioB1);
+    QRadioButton* b2 = built_->radioButton(kRadioB2);
+    // Settings may ask for two buttons of one group at the start.
+    a1->setChecked(true);
+    a2->setChecked(true);
+    b1->setChecked(true);
+    QVERIFY(a1->isChecked() && a2->isChecked() && b1->isChecked());
+
+    // Each button sees its group settled by the time its click is reported.
+    bool a2StillCheckedAtClick = true;
+    connect(a1, &QRadioButton::clicked, this, [&] { a2StillCheckedAtClick = a2->isChecked(); });
+    QTest::mouseClick(a1, Qt::LeftButton);
+    QVERIFY(a1->isChecked());
+    QVERIFY(!a2->isChecked());
+    QVERIFY(!a2StillCheckedAtClick);
+    QVERIFY(b1->isChecked());
+
+    QTest::mouseClick(b2, Qt::LeftButton);
+    QVERIFY(b2->isChecked());
+    QVERIFY(!b1->isChecked());
+    QVERIFY(a1->isChecked());
+}
+
+void DialogBuilderTest::clickOnCheckedButtonKeepsIt()
+{
+    QRadioButton* a1 = built_->radioButton(kRadioA1);
+    QTest::mouseClick(a1, Qt::LeftButton);
+    QSignalSpy toggled(a1, &QRadioButton::toggled);
+    QTest::mouseClick(a1, Qt::LeftButton);
+    QTest::keyClick(a1, Qt::Key_Space);
+    QVERIFY(a1->isChecked());
+    QCOMPARE(toggled.count(), 0);
+}
+
+void DialogBuilderTest::editEntryRules()
+{
+    QLineEdit* digits = built_->edit(kDigits);
+    QTest::keyClicks(digits, "1a2-b3 ");
+    QCOMPARE(digits->text(), QString("123"));
+
+    // Two boxes of one width: the one without sideways scrolling stops when full.
+    QLineEdit* full = built_->edit(kFull);
+    QLineEdit* scrolling = built_->edit(kScrolling);
+    QCOMPARE(full->width(), scrolling->width());
+    QTest::keyClicks(full, "123456789");
+    QTest::keyClicks(scrolling, "123456789");
+    QCOMPARE(scrolling->text(), QString("123456789"));
+    QVERIFY(!full->text().isEmpty());
+    QVERIFY(full->text().size() < 9);
+    QVERIFY(QString("123456789").startsWith(full->text()));
+    QVERIFY(full->fontMetrics().horizontalAdvance(full->text()) < full->width());
+    // Once full, deleting makes room again.
+    const QString before = full->text();
+    QTest::keyClick(full, Qt::Key_Backspace);
+    QTest::keyClick(full, Qt::Key_7);
+    QCOMPARE(full->text(), before.left(before.size() - 1) + "7");
+
+    QLineEdit* readOnly = built_->edit(kReadOnly);
+    QVERIFY(readOnly->isReadOnly());
+    QTest::keyClicks(readOnly, "42");
+    QVERIFY(readOnly->text().isEmpty());
+}
+
+void DialogBuilderTest::controlStyles()
+{
+    QVERIFY(built_->button(kOk)->isDefault());
+    QVERIFY(!built_->button(kCancel)->isDefault());
+    QVERIFY(!built_->control(kGreyed)->isEnabled());
+    QVERIFY(built_->control(kCancel)->isEnabled());
+    QCOMPARE(built_->checkBox(kLeftCheck)->layoutDirection(), Qt::RightToLeft);
+    QCOMPARE(built_->checkBox(kCheck)->layoutDirection(), Qt::LeftToRight);
+    QVERIFY(built_->edit(kDigits)->hasFrame());
+    QVERIFY(!built_->edit(kReadOnly)->hasFrame());
+
+    QPlainTextEdit* text = built_->multiLineEdit(kText);
+    QVERIFY(text->isReadOnly());
+    QCOMPARE(text->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QCOMPARE(text->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(text->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+
+    // A check box toggles itself.
+    QCheckBox* check = built_->checkBox(kCheck);
+    QTest::mouseClick(check, Qt::LeftButton);
+    QVERIFY(check->isChecked());
+    QTest::mouseClick(check, Qt::LeftButton);
+    QVERIFY(!check->isChecked());
+}
+
+void DialogBuilderTest::dropDownListAnnouncesOpening()
+{
+    DropDownList* list = built_->dropDownList(kList);
+    int countAtOpening = -1;
+    connect(list, &DropDownList::aboutToDropDown, this, [&] {
+        countAtOpening = list->count();
+        list->addItem("four");
+        list->setCurrentIndex(3);
+    });
+    QSignalSpy spy(list, &DropDownList::aboutToDropDown);
+    QTest::keyClick(list, Qt::Key_F4);
+    QCOMPARE(spy.count(), 1);
+    // The handler ran before the list opened, and the list opened on its choice.
+    QCOMPARE(countAtOpening, 3);
+    QVERIFY(list->view()->isVisible());
+    QCOMPARE(list->view()->currentIndex().row(), 3);
+    list->hidePopup();
+}
+
+void DialogBuilderTest::frameLetsClicksThrough()
+{
+    // The frame follows the controls inside it in the template, yet they get the clicks.
+    QWidget* check = built_->control(kCheck);
+    QCOMPARE(parent_->childAt(check->geometry().center()), check);
+    QTest::mouseClick(parent_->windowHandle(), Qt::LeftButton, {}, check->geometry().center());
+    QVERIFY(built_->checkBox(kCheck)->isChecked());
+    QWidget* frame = built_->controls()[5];
+    QCOMPARE(parent_->childAt(frame->geometry().topLeft() + QPoint(2, 2)), nullptr);
+}
+
+QTEST_MAIN(DialogBuilderTest)
+#include "dialog_builder_test.moc"
