@@ -52,6 +52,7 @@ struct PanelState {
     std::array<bool, kPanelControlCount> enabled{true, true, true, true, true, false, false, true, false, false};
 
     bool isEnabled(PanelControl control) const { return enabled[static_cast<int>(control)]; }
+    bool operator==(const PanelState&) const = default;
 };
 
 class ConsoleModel {

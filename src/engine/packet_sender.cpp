@@ -150,11 +150,8 @@ void PortTester::writePacket(int port, std::unique_lock<std::mutex>& building, s
     const bool written = ports_[port].Write(buffers_[port].data(), length);
     writing.unlock();
     const std::optional<platform::MessageBoxRequest> message = held_[port].take();
-    if (written)
-        engine_.health[port].succeeded(Transfer::Write);
-    else if (message)
-        engine_.health[port].failed(Transfer::Write, *message, handles_[port] && handles_[port]->isGone(),
-                                    engine_.messages);
+    if (!written && message)
+        engine_.health[port].failed(*message, handles_[port] && handles_[port]->isGone(), engine_.messages);
 }
 
 }  // namespace brenmoor::engine

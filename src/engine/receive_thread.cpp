@@ -42,20 +42,19 @@ void receiveUntilSessionEnds(EngineState& engine, RxThreadParams& params) {
             if (params.sessionFlag->load() != 0) engine.sessionStop.wait();
             continue;
         case platform::WaitStatus::DeviceGone:
-            health.failed(Transfer::Read, kReadFailed, true, engine.messages);
+            health.failed(kReadFailed, true, engine.messages);
             continue;
         }
         // 3.3.
         if ((mask & platform::kEvRxChar) == 0) continue;
         std::uint32_t count = 0;
         if (serialPort.Read(buffer.data(), count)) {
-            health.succeeded(Transfer::Read);
             if (count == 0) continue;
             params.bufferSlot = buffer.data();
             *params.countSlot = static_cast<std::int32_t>(count);
             tester.ProcessReceived(port);
         } else if (const auto message = held.take()) {
-            health.failed(Transfer::Read, *message, handle->isGone(), engine.messages);
+            health.failed(*message, handle->isGone(), engine.messages);
         }
     }
 }

@@ -166,6 +166,7 @@ void TestSession::FinishSession() {
     engine_.writeEvent.reset();
     threadExitEvent_.reset();
     txParams_ = TxThreadParams{};
+    engine_.rxParams = {};
     // 4.
     tester_.PanelButtonsOff();
     if (auto finished = std::exchange(whenFinished_, nullptr)) finished();

@@ -1,34 +1,27 @@
 #pragma once
-// How one port's transfers have fared in the current session, so a port that fails for
-// good is reported once and then left alone, while the other ports go on.
+// How one port's transfers have fared in the current session, so a port that keeps
+// failing is reported once and then left alone, while the other ports go on.
 //
-// A failure shows its message unless one is already standing for this port (shown since
-// the port's last good transfer, by either thread). The port is taken out of use when its
-// device has gone away, or when the same transfer fails twice in a row; from then on its
-// threads stop using it and nothing more is shown for it until the next session.
+// The port's first failed transfer shows its message, and the port stays in use unless its
+// device has gone away. A later failure shows nothing and takes the port out of use: from
+// then on its threads stop using it until the next session. Both of the port's threads
+// report here, so the port gets one message, not one from each.
 
-#include <array>
 #include <atomic>
 
 #include "platform/message_box.h"
 
 namespace brenmoor::engine {
 
-enum class Transfer { Read = 0, Write = 1 };
-
 class TransferHealth {
 public:
     void reset();
     bool inUse() const { return inUse_.load(); }
-
-    void failed(Transfer transfer, const platform::MessageBoxRequest& message, bool deviceGone,
-                platform::MessageSink& messages);
-    void succeeded(Transfer transfer);
+    void failed(const platform::MessageBoxRequest& message, bool deviceGone, platform::MessageSink& messages);
 
 private:
     std::atomic<bool> inUse_{true};
     std::atomic<bool> reported_{false};
-    std::array<std::atomic<int>, 2> failuresInARow_{};
 };
 
 }  // namespace brenmoor::engine
