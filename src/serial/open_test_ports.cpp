@@ -2,12 +2,9 @@
 
 #include <string>
 
+#include "platform/com_names.h"
+
 namespace brenmoor::serial {
-namespace {
-
-constexpr std::int64_t kHighestComNumber = 255;
-
-}  // namespace
 
 void OpenTestPorts(SessionPortTable& table, CSerialPort& opener, const config::SettingsTables& tables,
                    platform::SerialBackend& backend, platform::MessageSink& messages) {
@@ -22,7 +19,7 @@ void OpenTestPorts(SessionPortTable& table, CSerialPort& opener, const config::S
         // A COM number outside 1-255 is refused rather than wrapped onto another port's.
         table.portOpen[port] = 0;
         const std::int64_t comNumber = std::int64_t{entry.nComBase} + 1;
-        if (comNumber >= 1 && comNumber <= kHighestComNumber)
+        if (comNumber >= 1 && comNumber <= platform::kMaxComNumber)
             table.handles[port] =
                 opener.Open(static_cast<std::uint8_t>(comNumber), port, tables.m_PortRegistry, backend);
 

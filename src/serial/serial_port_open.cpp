@@ -1,6 +1,6 @@
-#include <cstdio>
 #include <string>
 
+#include "platform/com_names.h"
 #include "platform/driver_requests.h"
 #include "serial/card_requests.h"
 #include "serial/line_settings.h"
@@ -14,12 +14,6 @@ constexpr std::size_t kQueueBytes = 4096;
 constexpr platform::Timeouts kPortTimeouts{0, 1, 100, 1, 100};
 constexpr unsigned kPurgeAll =
     platform::kPurgeTxAbort | platform::kPurgeRxAbort | platform::kPurgeTxClear | platform::kPurgeRxClear;
-
-std::string comDeviceName(unsigned comNumber) {
-    char name[16];
-    std::snprintf(name, sizeof name, comNumber > 9 ? "\\\\.\\COM%u" : "COM%u", comNumber);
-    return name;
-}
 
 platform::MessageBoxRequest openError(std::string text) {
     return {std::move(text), "ERROR", platform::MessageIcon::Warning, platform::MessageOwner::MainWindow};
@@ -47,7 +41,7 @@ platform::SerialHandle CSerialPort::Open(std::uint8_t comNumber, int port,
     }
 
     // 2.
-    const std::string name = comDeviceName(comNumber);
+    const std::string name = platform::comDeviceName(comNumber);
 
     // 3. The caller reports a port that does not open.
     platform::OpenError error;
