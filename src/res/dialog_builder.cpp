@@ -71,7 +71,7 @@ QWidget* makeDropDownList(const ControlTemplate& control, QWidget* parent)
 
 QWidget* makeCheckBox(const ControlTemplate& control, QWidget* parent)
 {
-    auto* box = new QCheckBox(QString::fromStdString(control.caption), parent);
+    auto* box = new TemplateCheckBox(QString::fromStdString(control.caption), parent);
     // Text on the left puts the box at the right edge with the text right against it.
     if (has(control, kStyleTextLeft))
         box->setLayoutDirection(Qt::RightToLeft);

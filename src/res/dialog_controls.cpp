@@ -13,6 +13,11 @@ void DropDownList::showPopup()
     QComboBox::showPopup();
 }
 
+bool TemplateCheckBox::hitButton(const QPoint& pos) const
+{
+    return rect().contains(pos);
+}
+
 GroupedRadioButton::GroupedRadioButton(const QString& text, std::shared_ptr<RadioGroup> group, QWidget* parent)
     : QRadioButton(text, parent), group_(std::move(group))
 {
@@ -20,6 +25,11 @@ GroupedRadioButton::GroupedRadioButton(const QString& text, std::shared_ptr<Radi
     // groups are finer than that.
     setAutoExclusive(false);
     group_->emplace_back(this);
+}
+
+bool GroupedRadioButton::hitButton(const QPoint& pos) const
+{
+    return rect().contains(pos);
 }
 
 void GroupedRadioButton::nextCheckState()

@@ -4,6 +4,7 @@
 // group is a run of the template rather than their parent widget, and the entry rule of
 // single-line edits.
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QPointer>
 #include <QRadioButton>
@@ -28,10 +29,21 @@ signals:
     void aboutToDropDown();
 };
 
+// A check box that answers a click anywhere in its rectangle, not only on its box and text.
+class TemplateCheckBox : public QCheckBox {
+    Q_OBJECT
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    bool hitButton(const QPoint& pos) const override;
+};
+
 class GroupedRadioButton;
 using RadioGroup = std::vector<QPointer<GroupedRadioButton>>;
 
-// A click checks this button and clears the other buttons of its group, and those only.
+// A click anywhere in its rectangle checks this button and clears the other buttons of its
+// group, and those only.
 // Setting the check state from code touches no other button, so a dialog can show two
 // buttons of one group checked after initialisation, as its settings may demand.
 class GroupedRadioButton : public QRadioButton {
@@ -40,6 +52,7 @@ public:
     GroupedRadioButton(const QString& text, std::shared_ptr<RadioGroup> group, QWidget* parent);
 
 protected:
+    bool hitButton(const QPoint& pos) const override;
     void nextCheckState() override;
 
 private:

@@ -262,12 +262,19 @@ void DialogBuilderTest::controlStyles()
     QCOMPARE(text->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     QCOMPARE(text->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
 
-    // A check box toggles itself.
+    // A check box toggles itself on a click anywhere in its rectangle, also far from its
+    // box and text.
     QCheckBox* check = built_->checkBox(kCheck);
     QTest::mouseClick(check, Qt::LeftButton);
     QVERIFY(check->isChecked());
     QTest::mouseClick(check, Qt::LeftButton);
     QVERIFY(!check->isChecked());
+    QCheckBox* left = built_->checkBox(kLeftCheck);
+    QTest::mouseClick(left, Qt::LeftButton, {}, QPoint(1, left->height() / 2));
+    QVERIFY(left->isChecked());
+    QRadioButton* radio = built_->radioButton(kRadioA2);
+    QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(radio->width() - 1, radio->height() / 2));
+    QVERIFY(radio->isChecked());
 }
 
 void DialogBuilderTest::dropDownListAnnouncesOpening()
