@@ -1,9 +1,9 @@
 #include "platform/simulated_device.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "platform/driver_requests.h"
+#include "platform/transfer_bound.h"
 
 namespace brenmoor::platform {
 namespace {
@@ -16,19 +16,9 @@ bool valid(const LineState& state) {
     return state.baudRate > 0 && state.baudRate <= kHighestBaud && state.byteSize >= 5 && state.byteSize <= 8;
 }
 
-// The moment a transfer gives up: the caller's limit, or the time-outs' total when smaller.
 Nanos deadline(Nanos now, std::chrono::milliseconds limit, std::uint32_t multiplier, std::uint32_t constant,
                std::size_t count) {
-    using std::chrono::milliseconds;
-    milliseconds bound = limit;
-    if (multiplier != 0 || constant != 0) {
-        const std::uint64_t total = static_cast<std::uint64_t>(multiplier) * count + constant;
-        bound = std::min(bound, milliseconds(static_cast<milliseconds::rep>(
-                                    std::min<std::uint64_t>(total, std::numeric_limits<std::uint32_t>::max()))));
-    }
-    // Kept well inside what a nanosecond count holds, whatever the caller passed.
-    constexpr milliseconds kLongest = std::chrono::hours(24 * 365 * 100);
-    return now + std::chrono::duration_cast<Nanos>(std::clamp(bound, milliseconds(0), kLongest));
+    return now + std::chrono::duration_cast<Nanos>(transferBound(limit, multiplier, constant, count));
 }
 
 }  // namespace

@@ -9,8 +9,10 @@
 #include <thread>
 #include <vector>
 
+#include "platform/posix_serial_backend.h"
 #include "platform/serial_device.h"
 #include "platform/simulated_card.h"
+#include "support/pty_pair.h"
 
 namespace brenmoor::test {
 
@@ -27,6 +29,17 @@ public:
     void unplug() { card.hangUp(kCom); }
 
     platform::SimulatedCard card{platform::SimulatedCard::Clock::Virtual};
+};
+
+class PtyRig {
+public:
+    platform::SerialHandle open(platform::OpenError& error) { return backend.open(pty.slavePath(), error); }
+    void send(const std::vector<std::uint8_t>& bytes) { pty.send(bytes); }
+    std::vector<std::uint8_t> receive(std::size_t count) { return pty.receive(count, std::chrono::seconds(5)); }
+    void unplug() { pty.closeMaster(); }
+
+    PtyPair pty;
+    platform::PosixSerialBackend backend;
 };
 
 // Waits (bounded) until the device reports at least `count` bytes waiting; characters

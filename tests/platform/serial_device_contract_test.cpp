@@ -43,11 +43,21 @@ protected:
         return result;
     }
 
+    // The pending wait's result, waited for a few seconds at most: a wait that does not
+    // end is released by closing the device, so the case fails instead of hanging.
+    std::pair<WaitStatus, std::uint32_t> finish(std::future<std::pair<WaitStatus, std::uint32_t>>& wait) {
+        if (wait.wait_for(5s) != std::future_status::ready) {
+            ADD_FAILURE() << "the wait did not end";
+            device->close();
+        }
+        return wait.get();
+    }
+
     Rig rig;
     SerialHandle device;
 };
 
-using Rigs = ::testing::Types<test::SimulatedRig>;
+using Rigs = ::testing::Types<test::SimulatedRig, test::PtyRig>;
 TYPED_TEST_SUITE(SerialDeviceContract, Rigs);
 
 TYPED_TEST(SerialDeviceContract, WaitIsRefusedWithoutMaskAndLevelTriggeredWithOne) {
@@ -71,7 +81,7 @@ TYPED_TEST(SerialDeviceContract, ArrivingCharactersCompleteAPendingWait) {
     ASSERT_TRUE(this->device->setEventMask(kEvRxChar));
     auto wait = this->pendingWait();
     this->rig.send({0x41});
-    const auto [status, occurred] = wait.get();
+    const auto [status, occurred] = this->finish(wait);
     EXPECT_EQ(status, WaitStatus::Completed);
     EXPECT_EQ(occurred, kEvRxChar);
 }
@@ -81,11 +91,20 @@ TYPED_TEST(SerialDeviceContract, ClearingTheMaskFromAnotherThreadEndsAPendingWai
     ASSERT_TRUE(device.setEventMask(kEvRxChar));
     auto wait = this->pendingWait();
     ASSERT_TRUE(device.setEventMask(0));
-    const auto [status, occurred] = wait.get();
+    const auto [status, occurred] = this->finish(wait);
     EXPECT_EQ(status, WaitStatus::Completed);
     EXPECT_EQ(occurred, 0u);
     std::uint32_t again = 0xFFFF;
     EXPECT_EQ(device.waitEvent(again), WaitStatus::Refused);
+}
+
+TYPED_TEST(SerialDeviceContract, ClosingFromAnotherThreadEndsAPendingWait) {
+    ASSERT_TRUE(this->device->setEventMask(kEvRxChar));
+    auto wait = this->pendingWait();
+    this->device->close();
+    const auto [status, occurred] = this->finish(wait);
+    EXPECT_NE(status, WaitStatus::DeviceGone);
+    EXPECT_EQ(occurred, 0u);
 }
 
 TYPED_TEST(SerialDeviceContract, ReadTakesWhatIsAskedAndLeavesTheRestWaiting) {
@@ -126,7 +145,7 @@ TYPED_TEST(SerialDeviceContract, HangUpEndsAPendingWaitAndEveryLaterTransferFail
     ASSERT_TRUE(device.setEventMask(kEvRxChar));
     auto wait = this->pendingWait();
     this->rig.unplug();
-    EXPECT_EQ(wait.get().first, WaitStatus::DeviceGone);
+    EXPECT_EQ(this->finish(wait).first, WaitStatus::DeviceGone);
     EXPECT_TRUE(device.isGone());
 
     // Later waits report it again at once rather than blocking or retrying.

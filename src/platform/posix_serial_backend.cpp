@@ -1,0 +1,92 @@
+#include "platform/posix_serial_backend.h"
+
+#include <fcntl.h>
+#include <linux/major.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/posix_card_requests.h"
+#include "platform/posix_line_state.h"
+
+namespace brenmoor::platform {
+namespace {
+
+OpenFailure classifyOpenError(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENXIO:
+        case ENODEV:
+        case EIO:  // an 8250 node with no UART behind it
+            return OpenFailure::Absent;
+        case EBUSY:
+        case EWOULDBLOCK:
+            return OpenFailure::Busy;
+        case ENOTTY:
+        case EISDIR:
+            return OpenFailure::NotATty;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return OpenFailure::NotPermitted;
+        default:
+            return OpenFailure::Other;
+    }
+}
+
+std::nullptr_t fail(OpenError& error, const std::string& path, const char* step, int code) {
+    error = {classifyOpenError(code), path + ": " + step + ": " + std::strerror(code)};
+    return nullptr;
+}
+
+bool isPseudoTerminal(int fd) {
+    struct stat node {};
+    if (::fstat(fd, &node) != 0) return false;
+    const unsigned number = major(node.st_rdev);
+    return number >= UNIX98_PTY_SLAVE_MAJOR && number < UNIX98_PTY_SLAVE_MAJOR + UNIX98_PTY_MAJOR_COUNT;
+}
+
+}  // namespace
+
+SerialHandle PosixSerialBackend::open(const std::string& device, OpenError& error) {
+    return openDevice(device, error);
+}
+
+std::shared_ptr<PosixSerialDevice> PosixSerialBackend::openDevice(const std::string& path, OpenError& error) {
+    // O_NONBLOCK keeps open from waiting for carrier.
+    PosixPort port;
+    port.tty = UniqueFd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (!port.tty.valid()) return fail(error, path, "open", errno);
+    const int fd = port.tty.get();
+    if (!::isatty(fd)) return fail(error, path, "not a terminal", ENOTTY);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(error, path, "in use", errno);
+    if (::ioctl(fd, TIOCEXCL) != 0) return fail(error, path, "exclusive use", errno);
+
+    termios settings{};
+    if (::tcgetattr(fd, &settings) != 0) return fail(error, path, "read settings", errno);
+    makeRaw(settings);
+    if (::tcsetattr(fd, TCSANOW, &settings) != 0) return fail(error, path, "raw mode", errno);
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    if (::ioctl(fd, TIOCMBIS, &lines) != 0 && errno != ENOTTY && errno != EINVAL)
+        return fail(error, path, "raise DTR and RTS", errno);
+    if (!lineStateOf(settings, LineState{}, port.line)) port.line = LineState{};
+
+    port.maskWake = UniqueFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    port.closeWake = UniqueFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (!port.maskWake.valid() || !port.closeWake.valid()) return fail(error, path, "eventfd", errno);
+
+    port.pseudoTerminal = isPseudoTerminal(fd);
+    port.receiveTrigger = receiveTriggerPath(fd);
+    port.extras = probeExtras(fd, port.receiveTrigger);
+    error = {};
+    return std::make_shared<PosixSerialDevice>(std::move(port));
+}
+
+}  // namespace brenmoor::platform
