@@ -89,12 +89,12 @@ bool FileReplacement::open() {
 }
 
 bool FileReplacement::write(std::string_view bytes) {
-    if (fd_ < 0 || spoilt_) return false;
+    if (fd_ < 0) return false;
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            spoilt_ = true;
+            discard();
             return false;
         }
         bytes.remove_prefix(static_cast<std::size_t>(n));
@@ -103,7 +103,7 @@ bool FileReplacement::write(std::string_view bytes) {
 }
 
 bool FileReplacement::commit() {
-    if (fd_ < 0 || spoilt_) return false;
+    if (fd_ < 0) return false;
     const bool flushed = ::fsync(fd_) == 0;
     const bool closed = ::close(fd_) == 0;
     fd_ = -1;

@@ -36,8 +36,8 @@ public:
     // Creates the temporary file. False when the target exists but is not a regular file
     // we may write, or when no file can be created beside it.
     bool open();
-    // False when the bytes could not all be written; the replacement is then spoilt and
-    // commit() will refuse.
+    // False when the bytes could not all be written; the temporary file is then removed
+    // at once and commit() refuses.
     bool write(std::string_view bytes);
     // Flushes the temporary file to the disk and renames it over the target.
     bool commit();
@@ -48,7 +48,6 @@ private:
     std::filesystem::path target_;
     std::filesystem::path temp_;
     int fd_ = -1;
-    bool spoilt_ = false;
 };
 
 }  // namespace brenmoor::platform
