@@ -1,0 +1,46 @@
+#include "console/traffic_box.h"
+
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <string_view>
+
+namespace brenmoor::console {
+namespace {
+
+// Bytes as single-byte characters; a CR LF pair, or a CR alone, is one line break.
+QString displayText(std::string_view bytes) {
+    QString text = QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QChar('\r'), QChar('\n'));
+    return text;
+}
+
+}  // namespace
+
+TrafficBox::TrafficBox(QPlainTextEdit* edit) : edit_(edit) {
+    // The traffic is a record, not an edit the operator could take back.
+    edit_->setUndoRedoEnabled(false);
+}
+
+void TrafficBox::show(const std::string& text) {
+    std::string_view wanted = text;
+    if (!wanted.empty() && wanted.back() == '\r') wanted.remove_suffix(1);
+    if (wanted == shown_) return;
+
+    if (wanted.size() > shown_.size() && wanted.substr(0, shown_.size()) == shown_) {
+        QTextCursor end(edit_->document());
+        end.movePosition(QTextCursor::End);
+        end.insertText(displayText(wanted.substr(shown_.size())));
+    } else {
+        edit_->setPlainText(displayText(wanted));
+    }
+    shown_.assign(wanted);
+    followEnd();
+}
+
+void TrafficBox::followEnd() {
+    edit_->moveCursor(QTextCursor::End);
+    edit_->ensureCursorVisible();
+}
+
+}  // namespace brenmoor::console

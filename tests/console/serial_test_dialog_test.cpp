@@ -1,0 +1,368 @@
+// The test console over a session on the simulated card: its layout, how the panels open,
+// what the clicks change, the traffic boxes, and the whole run from Start to the finish.
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSizeGrip>
+#include <QTest>
+#include <QTimer>
+
+#include "console/data_pattern_dialog.h"
+#include "console_session.h"
+#include "res/test_dialog_template.h"
+
+using namespace brenmoor;
+using console::CSerialTestDlg;
+using test::ConsoleSession;
+
+namespace {
+
+constexpr int kPatienceMs = 30000;
+
+const res::TestPanelIds& ids(int port) { return res::testPanelIds()[static_cast<std::size_t>(port)]; }
+
+QPushButton* button(CSerialTestDlg* d, int id) { return d->controls().button(id); }
+QCheckBox* checkBox(CSerialTestDlg* d, int id) { return d->controls().checkBox(id); }
+QRadioButton* radio(CSerialTestDlg* d, int id) { return d->controls().radioButton(id); }
+QLineEdit* edit(CSerialTestDlg* d, int id) { return d->controls().edit(id); }
+QPlainTextEdit* box(CSerialTestDlg* d, int id) { return d->controls().multiLineEdit(id); }
+
+int countOf(const QString& text, const QString& part) { return static_cast<int>(text.count(part)); }
+
+// Scrolls the panel into view and clicks the control, as the operator would.
+void click(CSerialTestDlg* d, QWidget* control) {
+    QVERIFY(control->isEnabled());
+    QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(5, control->height() / 2));
+    Q_UNUSED(d);
+}
+
+}  // namespace
+
+class SerialTestDialogTest : public QObject {
+    Q_OBJECT
+private slots:
+    void layout();
+    void opensWithTheStoredChoicesPlacedAndScrollable();
+    void severalChoicesOpenCheckedAndAClickLeavesOneInItsPanelOnly();
+    void timeChoiceEnablesTheTimeBoxesAndKeepsTyping();
+    void runGreysThePanelAndStopRestoresIt();
+    void runOnAPortNotOpenChangesNothing();
+    void enterDoesNothingEscapeHidesAndTheSessionGoesOn();
+    void trafficBoxesFollowTheEnd();
+    void transferOpensThePortsDataPattern();
+    void wholeRunWithInternalLoopback();
+    void secondSessionReusesThePanels();
+    void destroyingTheConsoleClearsTheEnginesPointer();
+};
+
+void SerialTestDialogTest::layout() {
+    ConsoleSession s;
+    s.session.Start();
+    CSerialTestDlg* d = s.dialog();
+    QVERIFY(d);
+    QCOMPARE(d->windowTitle(), QString("Serial Communication Test"));
+    QCOMPARE(d->content()->size(), d->controls().units().toPixels(582, 681));
+    QCOMPARE(d->fullSize(), d->content()->size());
+    QCOMPARE(d->controls().controls().size(), std::size_t(136));
+    QVERIFY(!(d->windowFlags() & Qt::WindowCloseButtonHint));
+    QVERIFY(!(d->windowFlags() & Qt::WindowSystemMenuHint));
+
+    // Panel 7: every identified control is there, of its kind, inside the "Port7" frame.
+    QGroupBox* frame = nullptr;
+    for (QGroupBox* g : d->content()->findChildren<QGroupBox*>())
+        if (g->title() == "Port7") frame = g;
+    QVERIFY(frame);
+    const res::TestPanelIds& p = ids(6);
+    const std::vector<std::pair<int, const char*>> expected = {
+        {1101, "QCheckBox"}, {1145, "QLineEdit"}, {1111, "QPlainTextEdit"}, {1100, "QPlainTextEdit"},
+        {1136, "QCheckBox"}, {1137, "QRadioButton"}, {1139, "QRadioButton"}, {1138, "QRadioButton"},
+        {1186, "QLineEdit"}, {1187, "QLineEdit"}, {1169, "QPushButton"}, {1170, "QPushButton"},
+        {1171, "QPushButton"}};
+    for (const auto& [id, kind] : expected) {
+        QWidget* w = d->controls().control(id);
+        QVERIFY2(w && w->inherits(kind), qPrintable(QString::number(id)));
+        QVERIFY2(frame->geometry().contains(w->geometry()), qPrintable(QString::number(id)));
+    }
+    QCOMPARE(p.sentText, 1111);
+    // The sent-text box is the left one of the pair.
+    QVERIFY(box(d, p.sentText)->x() < box(d, p.receivedText)->x());
+    QCOMPARE(radio(d, ids(1).error)->text(), QString(" Error"));
+    QCOMPARE(radio(d, ids(4).time)->text(), QString(" Time"));
+    QCOMPARE(radio(d, ids(0).time)->text(), QString("Time"));
+}
+
+void SerialTestDialogTest::opensWithTheStoredChoicesPlacedAndScrollable() {
+    ConsoleSession s;
+    s.session.Start();
+    CSerialTestDlg* d = s.dialog();
+    QVERIFY(d->isVisible());
+    QCOMPARE(d->frameGeometry().topLeft(), QPoint(100, 100));
+    QCOMPARE(d->frameGeometry().size(), QSize(860, 580));
+    QVERIFY(d->horizontalRange() > 0 && d->verticalRange() > 0);
+    QVERIFY(d->verticalScrollBar()->isVisible());
+    QVERIFY(!d->sizeGrip()->isVisible());
+
+    for (int port = 0; port < 8; ++port) {
+        const res::TestPanelIds& p = ids(port);
+        const bool stopsOnError = port == 0 || port == 4;
+        QCOMPARE(radio(d, p.error)->isChecked(), stopsOnError);
+        QCOMPARE(radio(d, p.testForever)->isChecked(), !stopsOnError);
+        QVERIFY(!radio(d, p.time)->isChecked());
+        QVERIFY(!radio(d, p.error)->isEnabled());
+        QVERIFY(!radio(d, p.time)->isEnabled());
+        QVERIFY(!edit(d, p.hours)->isEnabled());
+        QVERIFY(!edit(d, p.minutes)->isEnabled());
+        QCOMPARE(edit(d, p.hours)->text(), QString::number(port + 1));
+        QCOMPARE(edit(d, p.packetCount)->text(), QString("0"));
+        QCOMPARE(checkBox(d, p.enable)->isChecked(), port == 0);  // only port 0 is marked
+        QVERIFY(!checkBox(d, p.loopTest)->isChecked());
+        QVERIFY(button(d, p.run)->isEnabled());
+        QVERIFY(button(d, p.transfer)->isEnabled());
+        QVERIFY(!button(d, p.stop)->isEnabled());
+    }
+}
+
+void SerialTestDialogTest::severalChoicesOpenCheckedAndAClickLeavesOneInItsPanelOnly() {
+    ConsoleSession s;
+    for (int port : {2, 3}) {
+        s.tables->m_PortTest[port].nTestForever = 1;
+        s.tables->m_PortTest[port].nStopError = 1;
+    }
+    s.session.Start();
+    CSerialTestDlg* d = s.dialog();
+    QVERIFY(radio(d, ids(2).testForever)->isChecked() && radio(d, ids(2).error)->isChecked());
+
+    click(d, radio(d, ids(2).testForever));
+    QVERIFY(radio(d, ids(2).testForever)->isChecked());
+    QVERIFY(!radio(d, ids(2).error)->isChecked());
+    QVERIFY(!radio(d, ids(2).time)->isChecked());
+    // The neighbouring panel keeps both.
+    QVERIFY(radio(d, ids(3).testForever)->isChecked() && radio(d, ids(3).error)->isChecked());
+    // Nothing is written back to the settings.
+    QCOMPARE(s.tables->m_PortTest[2].nStopError, 1);
+}
+
+void SerialTestDialogTest::timeChoiceEnablesTheTimeBoxesAndKeepsTyping() {
+    ConsoleSession s;
+    s.tables->m_PortTest[5].nStopTime = 1;
+    s.tables->m_PortTest[5].nTestForever = 0;
+    s.session.Start();
+    CSerialTestDlg* d = s.dialog();
+    const res::TestPanelIds& p = ids(5);
+    QVERIFY(radio(d, p.time)->isChecked());
+    QVERIFY(edit(d, p.hours)->isEnabled() && edit(d, p.minutes)->isEnabled());
+
+    edit(d, p.hours)->clear();
+    QTest::keyClicks(edit(d, p.hours), "4x2");  // digits only
+    d->repaintChangedPanels();
+    QCOMPARE(edit(d, p.hours)->text(), QString("42"));
+
+    click(d, radio(d, p.testForever));
+    QVERIFY(!edit(d, p.hours)->isEnabled() && !edit(d, p.minutes)->isEnabled());
+    QVERIFY(!radio(d, p.time)->isChecked());
+    QCOMPARE(edit(d, p.hours)->text(), QString("42"));
+}
+
+void SerialTestDialogTest::runGreysThePanelAndStopRestoresIt() {
+    ConsoleSession s;
+    s.markPort(1);
+    s.session.Start();
+    CSerialTestDlg* d = s.dialog();
+    const res::TestPanelIds& p = ids(1);
+    click(d, button(d, p.run));
+    for (int id : {p.run, p.transfer, p.loopTest, p.testForever, p.time, p.enable})
+        QVERIFY2(!d->controls().control(id)->isEnabled(), qPrintable(QString::number(id)));
+    QVERIFY(button(d, p.stop)->isEnabled());
+    QCOMPARE(s.engine().runningPortCount.load(), 1);
+    // The first packet went out on the window thread.
+    QTRY_VERIFY_WITH_TIMEOUT(edit(d, p.packetCount)->text().toInt() >= 1, kPatienceMs);
+    // Other panels are untouched.
+    QVERIFY(button(d, ids(0).run)->isEnabled());
+
+    click(d, button(d, p.stop));
+    for (int id : {p.run, p.transfer, p.loopTest, p.testForever, p.enable})
+        QVERIFY2(d->controls().control(id)->isEnabled(), qPrintable(QString::number(id)));
+    QVERIFY(!button(d, p.stop)->isEnabled());
+    QVERIFY(!radio(d, p.time)->isEnabled());
+    QCOMPARE(s.engine().runningPortCount.load(), 0);
+    // The last count stays on show.
+    QVERIFY(edit(d, p.packetCount)->text().toInt() >= 1);
+}
+
+void SerialTestDialogTest::runOnAPortNotOpenChangesNothing() {
+    ConsoleSession s;
+    s.session.Start();
+    CSerialTestDlg* d = s.dialog();
+    const res::TestPanelIds& p = ids(3);  // not marked
+    click(d, button(d, p.run));
+    QVERIFY(button(d, p.run)->isEnabled());
+    QVERIFY(!button(d, p.stop)->isEnabled());
+    QCOMPARE(s.engine().runningPortCount.load(), 0);
+    QVERIFY(s.messages.messages().empty());
+}
+
+void SerialTestDialogTest::enterDoesNothingEscapeHidesAndTheSessionGoesOn() {
+    ConsoleSession s;
+    s.session.Start();
+    CSerialTestDlg* d = s.dialog();
+    const res::TestPanelIds& p = ids(0);
+    click(d, button(d, p.run));
+    button(d, p.stop)->setFocus();
+    QTest::keyClick(d, Qt::Key_Return);
+    QTest::keyClick(d, Qt::Key_Enter);
+    QVERIFY(d->isVisible());
+    QVERIFY(button(d, p.stop)->isEnabled());  // not clicked by Enter
+
+    QTest::keyClick(d, Qt::Key_Escape);
+    QVERIFY(!d->isVisible());
+    QVERIFY(s.session.inProgress());
+    const int before = s.engine().portRunState[0].packetsSent.load();
+    QTRY_VERIFY_WITH_TIMEOUT(s.engine().portRunState[0].packetsSent.load() > before + 2, kPatienceMs);
+    QVERIFY(s.stopAndFinish());
+}
+
+void SerialTestDialogTest::trafficBoxesFollowTheEnd() {
+    ConsoleSession s;
+    s.session.Start();
+    CSerialTestDlg* d = s.dialog();
+    engine::ConsoleModel& model = d->model();
+    QPlainTextEdit* received = box(d, ids(2).receivedText);
+
+    std::string lines;
+    for (int i = 0; i < 40; ++i) lines += "line " + std::to_string(i) + "\r\n";
+    model.appendReceivedText(2, lines);
+    d->repaintChangedPanels();
+    QCOMPARE(received->toPlainText(), QString::fromStdString(lines).replace("\r\n", "\n"));
+
+    // The operator scrolls to the top and selects a word; the next text still goes to the
+    // end and the view follows it.
+    received->verticalScrollBar()->setValue(0);
+    QTextCursor selection(received->document());
+    selection.setPosition(5);
+    selection.setPosition(9, QTextCursor::KeepAnchor);
+    received->setTextCursor(selection);
+    // A CR LF pair split over two blocks is still one line break.
+    model.appendReceivedText(2, "tail\r");
+    d->repaintChangedPanels();
+    model.appendReceivedText(2, "\nend");
+    d->repaintChangedPanels();
+    QVERIFY(received->toPlainText().endsWith("line 39\ntail\nend"));
+    QVERIFY(!received->textCursor().hasSelection());
+    QCOMPARE(received->textCursor().position(), received->document()->characterCount() - 1);
+    QCOMPARE(received->verticalScrollBar()->value(), received->verticalScrollBar()->maximum());
+
+    // Text from a worker thread arrives with the next batch, without an explicit repaint.
+    std::thread worker([&] { model.appendSentText(2, "from a worker"); });
+    worker.join();
+    QTRY_COMPARE_WITH_TIMEOUT(box(d, ids(2).sentText)->toPlainText(), QString("from a worker"), kPatienceMs);
+
+    // The model empties a box that would overflow; so does the window.
+    model.appendReceivedText(2, std::string(engine::kTextBoxLimit, 'x'));
+    d->repaintChangedPanels();
+    QCOMPARE(received->toPlainText(), QString());
+    QCOMPARE(box(d, ids(2).sentText)->toPlainText(), QString("from a worker"));
+}
+
+void SerialTestDialogTest::transferOpensThePortsDataPattern() {
+    ConsoleSession s;
+    s.session.Start();
+    CSerialTestDlg* d = s.dialog();
+    QString title;
+    QTimer::singleShot(0, [&] {
+        auto* pattern = qobject_cast<console::CDataPatternDlg*>(QApplication::activeModalWidget());
+        QVERIFY(pattern);
+        title = pattern->windowTitle();
+        QTest::mouseClick(pattern->quickBrownButton(), Qt::LeftButton);
+        pattern->accept();
+    });
+    click(d, button(d, ids(6).transfer));
+    QCOMPARE(title, QString("Data Pattern"));
+    QCOMPARE(s.tables->g_PortDataPattern[6].nQuickBrown, 1);
+    QCOMPARE(s.tables->g_PortDataPattern[6].nAlpha, 0);
+    QCOMPARE(s.tables->g_PortDataPattern[5].nQuickBrown, 0);
+    QVERIFY(s.messages.messages().empty());
+}
+
+void SerialTestDialogTest::wholeRunWithInternalLoopback() {
+    ConsoleSession s;
+    s.markPort(0);
+    s.markPort(3);
+    s.session.Start();
+    QVERIFY(!s.flags.isIdle());
+    CSerialTestDlg* d = s.dialog();
+    const QString alphabet = QString::fromLatin1(engine::kAlphabetLine).replace("\r\n", "\n");
+
+    for (int port : {0, 3}) {
+        const res::TestPanelIds& p = ids(port);
+        QVERIFY(checkBox(d, p.enable)->isChecked());
+        click(d, checkBox(d, p.loopTest));
+        QCOMPARE(s.tables->m_PortTest[port].nLoopTest, 1);
+        click(d, button(d, p.run));
+    }
+    QVERIFY(s.messages.messages().empty());
+    for (int port : {0, 3}) {
+        const res::TestPanelIds& p = ids(port);
+        QTRY_VERIFY_WITH_TIMEOUT(countOf(box(d, p.receivedText)->toPlainText(), alphabet) >= 3, kPatienceMs);
+        QVERIFY(box(d, p.sentText)->toPlainText().startsWith(alphabet + alphabet));
+        const int count = edit(d, p.packetCount)->text().toInt();
+        QVERIFY(count >= 3);
+        QTRY_VERIFY_WITH_TIMEOUT(edit(d, p.packetCount)->text().toInt() > count, kPatienceMs);
+    }
+    // Ports that were not marked show nothing.
+    QCOMPARE(box(d, ids(1).receivedText)->toPlainText(), QString());
+
+    click(d, button(d, ids(0).stop));
+    QVERIFY(button(d, ids(0).run)->isEnabled());
+    QVERIFY(s.stopAndFinish());
+    QVERIFY(s.flags.isIdle());
+    d->repaintChangedPanels();
+    for (int port = 0; port < 8; ++port) {
+        const res::TestPanelIds& p = ids(port);
+        QVERIFY(!button(d, p.run)->isEnabled());
+        QVERIFY(!button(d, p.stop)->isEnabled());
+        QVERIFY(!button(d, p.transfer)->isEnabled());
+        QVERIFY(checkBox(d, p.enable)->isEnabled());
+        QVERIFY(checkBox(d, p.loopTest)->isEnabled());
+        QVERIFY(radio(d, p.testForever)->isEnabled());
+    }
+    // The console stays for the next session.
+    QCOMPARE(s.dialog(), d);
+}
+
+void SerialTestDialogTest::secondSessionReusesThePanels() {
+    ConsoleSession s;
+    s.session.Start();
+    CSerialTestDlg* d = s.dialog();
+    click(d, radio(d, ids(6).testForever));
+    d->model().appendReceivedText(6, "kept");
+    click(d, checkBox(d, ids(6).enable));
+    QVERIFY(checkBox(d, ids(6).enable)->isChecked());
+    d->resize(500, 400);
+    QVERIFY(s.stopAndFinish());
+
+    s.session.Start();
+    QCOMPARE(s.dialog(), d);
+    QCOMPARE(d->frameGeometry().size(), QSize(860, 580));
+    QCOMPARE(box(d, ids(6).receivedText)->toPlainText(), QString("kept"));
+    QVERIFY(checkBox(d, ids(6).enable)->isChecked());
+    QTRY_VERIFY_WITH_TIMEOUT(button(d, ids(6).run)->isEnabled(), kPatienceMs);
+    QVERIFY(!button(d, ids(6).stop)->isEnabled());
+}
+
+void SerialTestDialogTest::destroyingTheConsoleClearsTheEnginesPointer() {
+    ConsoleSession s;
+    s.session.Start();
+    QVERIFY(s.stopAndFinish());
+    QVERIFY(s.engine().g_pTestDlg.load() == &s.dialog()->model());
+    s.window.closeConsole();
+    QVERIFY(!s.dialog());
+    QVERIFY(s.engine().g_pTestDlg.load() == nullptr);
+}
+
+QTEST_MAIN(SerialTestDialogTest)
+#include "serial_test_dialog_test.moc"
