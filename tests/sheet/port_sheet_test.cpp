@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -70,7 +71,13 @@ void PortSheetTest::opensOnPort1WithRenamedTabsAndNoApply()
     QCOMPARE(sheet.tabs()->currentIndex(), 0);
     QVERIFY(sheet.page(0)->isInitialised());
     QVERIFY(!sheet.page(1)->isInitialised());
-    QCOMPARE(sheet.page(0)->size(), driver.controls(0).units().toPixels(187, 271));
+    // All eight tabs in sight, and each page shows the whole template.
+    const QTabBar* bar = sheet.tabs()->tabBar();
+    for (int i = 0; i < 8; ++i)
+        QVERIFY(sheet.rect().contains(bar->mapTo(&sheet, bar->tabRect(i).bottomRight())));
+    const QWidget* form = driver.controls(0).controls().front()->parentWidget();
+    QCOMPARE(form->size(), driver.controls(0).units().toPixels(187, 271));
+    QVERIFY(sheet.page(0)->rect().contains(form->geometry()));
 
     // OK and Cancel only: nothing ever marks a page changed, so there is no Apply.
     const QList<QAbstractButton*> buttons = sheet.buttons()->buttons();

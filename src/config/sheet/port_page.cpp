@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <QVBoxLayout>
 
 #include "res/dialog_controls.h"
 #include "res/port_page_template.h"
@@ -37,10 +38,15 @@ CPortPage::CPortPage(int portNumber, PortRegistry& registry, QWidget* parent)
     : QWidget(parent),
       portIndex_(portNumber - 1),
       registry_(registry),
-      controls_(buildDialog(portPageTemplate(), this))
+      form_(new QWidget(this)),
+      controls_(buildDialog(portPageTemplate(), form_))
 {
     Q_ASSERT(portIndex_ >= 0 && portIndex_ < kPortCount);
-    setFixedSize(controls_.size());
+    form_->setFixedSize(controls_.size());
+    setWindowTitle(form_->windowTitle());
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(form_, 0, Qt::AlignHCenter | Qt::AlignTop);
 }
 
 void CPortPage::showEvent(QShowEvent* event)

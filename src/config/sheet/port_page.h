@@ -49,6 +49,9 @@ private:
 
     int portIndex_;
     PortRegistry& registry_;
+    // The template's controls sit on a form of the template's size, centred on the page
+    // when the sheet is wider than one page.
+    QWidget* form_;
     res::BuiltDialog controls_;
     bool initialised_ = false;
 };

@@ -22,6 +22,8 @@ CPortSheet::CPortSheet(SettingsTables& tables, QWidget* owner)
         pages_[port] = new CPortPage(port + 1, registry_, tabs_);
         tabs_->addTab(pages_[port], pages_[port]->windowTitle());
     }
+    // Every port's tab stays in sight; the sheet grows wider than a page to hold them.
+    tabs_->setUsesScrollButtons(false);
     tabs_->setCurrentIndex(0);
 
     buttons_->button(QDialogButtonBox::Ok)->setDefault(true);
