@@ -81,8 +81,10 @@ void MeasuringBackend::recordWrite(int comNumber, Clock::time_point started, con
 }
 
 void MeasuringBackend::recordRead(int comNumber, const std::uint8_t* data, std::size_t count) {
+    if (count == 0) return;
     std::lock_guard lock(mutex_);
     PortTraffic& traffic = traffic_[comNumber];
+    ++traffic.reads;
     traffic.read.insert(traffic.read.end(), data, data + count);
 }
 

@@ -45,6 +45,7 @@ struct PortTraffic {
     std::vector<Clock::time_point> writeTimes;  // when each non-empty write began
     std::vector<std::uint8_t> written;
     std::vector<std::uint8_t> read;
+    std::size_t reads = 0;  // reads that delivered bytes
 };
 
 class MeasuringBackend : public platform::SerialBackend {

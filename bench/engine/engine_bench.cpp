@@ -124,6 +124,8 @@ void eightPortsWithoutDelay() {
         std::printf("port%d_bytes_received: %zu\n", port + 1, traffic.read.size());
         std::printf("port%d_received_equals_sent_in_order: %s\n", port + 1, inOrder ? "yes" : "no");
         std::printf("port%d_not_received_at_stop: %zu\n", port + 1, traffic.written.size() - traffic.read.size());
+        std::printf("port%d_mean_read_bytes: %.1f\n", port + 1,
+                    static_cast<double>(traffic.read.size()) / static_cast<double>(std::max<std::size_t>(traffic.reads, 1)));
     }
     std::printf("lowest_line_use: %.4f\n", lowest);
     std::printf("all_received_equals_sent_in_order: %s\n", allInOrder ? "yes" : "no");

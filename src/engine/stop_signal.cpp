@@ -27,6 +27,8 @@ void StopSignal::wait() {
 
 bool StopSignal::waitUntil(std::chrono::steady_clock::time_point deadline) {
     std::unique_lock lock(mutex_);
+    // A deadline already passed (no write delay) costs no wait at all.
+    if (isRaised_ || std::chrono::steady_clock::now() >= deadline) return isRaised_;
     return raised_.wait_until(lock, deadline, [this] { return isRaised_; });
 }
 

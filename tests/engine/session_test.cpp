@@ -45,8 +45,12 @@ TEST_F(SessionTest, AnAbsentPortIsReportedAndTheSessionFinishesAtTheThirdNotice)
     EXPECT_EQ(console.placements, (std::vector<std::array<int, 4>>{kPlacement}));
     EXPECT_TRUE(card.isOpen(com(0)));
     EXPECT_TRUE(card.isOpen(com(5)));
+    session.Start();  // not offered while running: changes nothing
+    EXPECT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(session.threadCount(), 3);
 
-    // No port runs: the stop alone must end all three threads.
+    // No port runs: the stop alone must end all three threads; a second stop does no harm.
+    session.Stop();
     ASSERT_TRUE(stopAndFinish());
 
     EXPECT_EQ(notices.pendingThreadDone(), 0);
