@@ -15,11 +15,6 @@ void StopSignal::clear() {
     isRaised_ = false;
 }
 
-bool StopSignal::isRaised() const {
-    std::lock_guard lock(mutex_);
-    return isRaised_;
-}
-
 void StopSignal::wait() {
     std::unique_lock lock(mutex_);
     raised_.wait(lock, [this] { return isRaised_; });

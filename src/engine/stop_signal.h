@@ -12,13 +12,12 @@ class StopSignal {
 public:
     void raise();
     void clear();
-    bool isRaised() const;
     void wait();
     // True when raised before `deadline`.
     bool waitUntil(std::chrono::steady_clock::time_point deadline);
 
 private:
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     std::condition_variable raised_;
     bool isRaised_ = false;
 };

@@ -55,7 +55,6 @@ public:
     int threadCount() const { return engine_.ports.openCount + 1; }
 
     EngineState& engine() { return engine_; }
-    PortTester& tester() { return tester_; }
 
 private:
     bool showConsole();
