@@ -11,9 +11,9 @@
 
 namespace brenmoor::config::sheet {
 
-namespace {
-
 using namespace brenmoor::res;
+
+namespace {
 
 // A stored position outside the list leaves the list without a selection.
 void selectPosition(QComboBox* list, std::int32_t position)
