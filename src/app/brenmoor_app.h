@@ -1,0 +1,130 @@
+#pragma once
+// The one application object: owns the settings tables, the command flags, the profile,
+// the serial back end, the test session and the main window; starts the tool, routes the
+// commands and writes the settings back when the tool ends.
+
+#include <QObject>
+#include <QStringList>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/file_dialogs.h"
+#include "app/frame_owner.h"
+#include "app/help_document.h"
+#include "app/qt_message_sink.h"
+#include "config/framework_settings.h"
+#include "config/port_settings.h"
+#include "console/send_file_chooser.h"
+#include "engine/command_flags.h"
+#include "platform/com_port_backend.h"
+#include "platform/profile_store.h"
+#include "platform/window_notice.h"
+
+class QPrinter;
+
+namespace brenmoor::console {
+class TestConsoleWindow;
+}
+namespace brenmoor::engine {
+class TestSession;
+}
+
+namespace brenmoor::app {
+
+class CMainFrame;
+class ShutdownSignals;
+class ThreadDoneNotices;
+
+class CBrenmoorApp : public QObject, public FrameOwner {
+    Q_OBJECT
+public:
+    // `arguments` is the command line, the program name first. A QApplication must exist.
+    explicit CBrenmoorApp(QStringList arguments);
+    ~CBrenmoorApp() override;
+
+    // Start-up; false when the tool cannot start (it then ends, writing nothing).
+    bool InitInstance();
+    // Shutdown: writes every setting back (once, and only when start-up read them) and
+    // returns the exit code.
+    int ExitInstance();
+    // Start-up, the event loop, shutdown; the process's exit code.
+    int Run();
+
+    // FrameOwner
+    const engine::CommandFlags& commandFlags() const override { return m_flags; }
+    void OnCommand(int id) override;
+    std::vector<QString> recentFiles() const override;
+    int sessionOpenPortCount() const override;
+    void FinishSession() override;
+    bool OnCloseRequest() override;
+
+    // Test Start and Test Stop.
+    void OnTestStart();
+    void OnTestStop();
+
+    config::SettingsTables& tables() { return *m_tables; }
+    engine::CommandFlags& flags() { return m_flags; }
+    // These exist once start-up has got past the command line.
+    CMainFrame* mainFrame() const { return m_pMainWnd.get(); }
+    engine::TestSession& session() { return *m_session; }
+    platform::ComPortBackend& serialBackend() { return *m_backend; }
+    platform::MainWindowNotices& notices();
+    platform::ProfileStore* profile() const { return m_profile.get(); }
+
+    platform::MessageSink& messages() { return *m_messages; }
+    const config::RecentFileList& recentFileList() const { return m_recentFiles; }
+    bool settingsRead() const { return m_settingsRead; }
+
+    // Replacements for what would otherwise reach the operator or the desktop; set them
+    // before start-up.
+    void setMessageSink(platform::MessageSink& sink) { m_messages = &sink; }
+    void setFileChooser(std::unique_ptr<FileChooser> chooser) { m_fileChooser = std::move(chooser); }
+    void setDocumentOpener(DocumentOpener open) { m_openDocument = std::move(open); }
+    void setHelpDocumentDirectories(std::vector<std::filesystem::path> directories) {
+        m_helpDirectories = std::move(directories);
+    }
+
+private:
+    void reportStartFailure(const std::string& text);
+    bool chooseSerialBackend();
+    void newDocument();
+    void openDocument(const std::filesystem::path& path);
+    void openRecentFile(int index);
+    void showAbout();
+    void showPrintSetup();
+    void closeMainWindow();
+    void refreshBackendNote();
+
+    QStringList m_arguments;
+    CommandLine m_options;
+    std::unique_ptr<config::SettingsTables> m_tables;
+    engine::CommandFlags m_flags;
+    std::unique_ptr<platform::ProfileStore> m_profile;
+    config::RecentFileList m_recentFiles;
+    std::int32_t m_previewPages = config::kDefaultPreviewPages;
+
+    QtMessageSink m_qtMessages;
+    platform::MessageSink* m_messages = &m_qtMessages;
+    std::unique_ptr<FileChooser> m_fileChooser;
+    console::SendFileDialog m_sendFiles;
+    DocumentOpener m_openDocument = openWithDesktop;
+    std::vector<std::filesystem::path> m_helpDirectories;
+    std::unique_ptr<QPrinter> m_printer;
+
+    // Destroyed in reverse order: the session before the console, the notices and the
+    // window it reports to, and before the back end whose ports it holds.
+    std::unique_ptr<platform::ComPortBackend> m_backend;
+    std::unique_ptr<CMainFrame> m_pMainWnd;
+    std::unique_ptr<ThreadDoneNotices> m_notices;
+    std::unique_ptr<console::TestConsoleWindow> m_console;
+    std::unique_ptr<engine::TestSession> m_session;
+    std::unique_ptr<ShutdownSignals> m_signals;
+
+    int m_documentCount = 0;
+    bool m_settingsRead = false;
+    bool m_shutDown = false;
+};
+
+}  // namespace brenmoor::app

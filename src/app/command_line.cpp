@@ -1,0 +1,42 @@
+#include "app/command_line.h"
+
+#include <QCommandLineParser>
+
+namespace brenmoor::app {
+
+CommandLineResult parseCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Test and configuration tool for the 8-port UART PCI card"));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption simulated(QStringLiteral("simulated-card"),
+                                       QStringLiteral("Run every port on the simulated card."));
+    const QCommandLineOption device(QStringLiteral("device"),
+                                    QStringLiteral("Open COM port n on the device at path (repeatable)."),
+                                    QStringLiteral("COMn=path"));
+    const QCommandLineOption profile(QStringLiteral("profile"), QStringLiteral("Keep the settings in this file."),
+                                     QStringLiteral("path"));
+    parser.addOptions({simulated, device, profile});
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A document to open."), QStringLiteral("[file]"));
+
+    CommandLineResult result;
+    if (!parser.parse(arguments)) {
+        result.error = parser.errorText().toStdString();
+        return result;
+    }
+    if (parser.isSet(help)) parser.showHelp();
+    if (parser.isSet(version)) parser.showVersion();
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) {
+        result.error = "Only one document can be opened: " + files.join(QLatin1Char(' ')).toStdString();
+        return result;
+    }
+    CommandLine& options = result.options;
+    options.simulatedCard = parser.isSet(simulated);
+    for (const QString& value : parser.values(device)) options.devices.push_back(value.toStdString());
+    if (parser.isSet(profile)) options.profile = parser.value(profile).toStdString();
+    if (!files.isEmpty()) options.documentFile = files.front().toStdString();
+    return result;
+}
+
+}  // namespace brenmoor::app

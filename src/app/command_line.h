@@ -1,0 +1,28 @@
+#pragma once
+// The tool's command line: the serial back end (--simulated-card, --device COMn=/path, which
+// may be repeated), the profile's location (--profile PATH) and at most one document file.
+
+#include <QStringList>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brenmoor::app {
+
+struct CommandLine {
+    bool simulatedCard = false;
+    std::vector<std::string> devices;  // "COMn=/path", as given
+    std::optional<std::string> profile;
+    std::optional<std::string> documentFile;
+};
+
+struct CommandLineResult {
+    CommandLine options;
+    std::string error;  // set when the line could not be read
+};
+
+// Reads `arguments` (the program name first). --help and --version print their text and
+// end the process.
+CommandLineResult parseCommandLine(const QStringList& arguments);
+
+}  // namespace brenmoor::app

@@ -1,0 +1,42 @@
+#include "app/help_document.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <system_error>
+
+#include "res/app_strings.h"
+
+namespace brenmoor::app {
+
+std::vector<std::filesystem::path> helpDocumentDirectories() {
+    std::vector<std::filesystem::path> directories;
+    std::error_code error;
+    const std::filesystem::path current = std::filesystem::current_path(error);
+    if (!error) directories.push_back(current);
+    directories.emplace_back(QCoreApplication::applicationDirPath().toStdString());
+    return directories;
+}
+
+std::optional<std::filesystem::path> findHelpDocument(const std::vector<std::filesystem::path>& directories) {
+    for (const auto& directory : directories) {
+        const std::filesystem::path candidate = directory / res::kHelpDocumentName;
+        std::error_code error;
+        if (std::filesystem::is_regular_file(candidate, error)) return candidate;
+    }
+    return std::nullopt;
+}
+
+bool openWithDesktop(const QUrl& url) { return QDesktopServices::openUrl(url); }
+
+void runHelpDocumentCommand(const std::vector<std::filesystem::path>& directories, const DocumentOpener& open,
+                            platform::MessageSink& messages) {
+    const auto document = findHelpDocument(directories);
+    if (!document) {
+        messages.showMessage({res::kHelpDocumentMissing, res::kErrorCaption, platform::MessageIcon::Warning,
+                              platform::MessageOwner::MainWindow});
+        return;
+    }
+    open(QUrl::fromLocalFile(QString::fromStdString(document->string())));
+}
+
+}  // namespace brenmoor::app

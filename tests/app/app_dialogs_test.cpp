@@ -1,0 +1,206 @@
+// The Write Delay dialog, the About box and the message boxes.
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QtTest>
+#include <atomic>
+#include <thread>
+
+#include "app/about_dialog.h"
+#include "app/qt_message_sink.h"
+#include "app_test_support.h"
+#include "config/write_delay.h"
+#include "console/write_delay_dialog.h"
+#include "res/app_dialog_templates.h"
+#include "support/recording_message_sink.h"
+
+using namespace brenmoor;
+
+namespace {
+
+QPushButton* buttonLabelled(QWidget& dialog, const QString& text) {
+    for (QPushButton* b : dialog.findChildren<QPushButton*>()) {
+        if (b->text() == text) return b;
+    }
+    return nullptr;
+}
+
+QStringList labelTexts(QWidget& dialog) {
+    QStringList texts;
+    for (QLabel* label : dialog.findChildren<QLabel*>()) texts << label->text();
+    return texts;
+}
+
+}  // namespace
+
+class AppDialogsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void writeDelayLayout();
+    void writeDelayShowsTenAtStart();
+    void writeDelayEntry_data();
+    void writeDelayEntry();
+    void writeDelayCancelKeepsValue();
+    void writeDelayDialogThatCannotBeShown();
+    void aboutBox();
+    void messageBoxLooks_data();
+    void messageBoxLooks();
+    void messageFromWorkerBlocksUntilShownOnWindowThread();
+    void messageOnWindowThreadShownDirectly();
+};
+
+void AppDialogsTest::writeDelayLayout() {
+    config::WriteDelay delay;
+    console::CWriteDelayDlg dialog(delay);
+    QVERIFY(dialog.isComplete());
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Write Delay"));
+    QCOMPARE(labelTexts(dialog), (QStringList{"Enter the required delay", "msecs"}));
+    QVERIFY(buttonLabelled(dialog, "OK")->isDefault());
+    QVERIFY(buttonLabelled(dialog, "Cancel") != nullptr);
+    QCOMPARE(dialog.delayEdit()->maxLength(), 4);
+}
+
+void AppDialogsTest::writeDelayShowsTenAtStart() {
+    test::StartedApp run;
+    QVERIFY(run.started());
+    console::CWriteDelayDlg dialog(run.app().tables().m_strWriteDelay);
+    QCOMPARE(dialog.delayEdit()->text(), QStringLiteral("10"));
+}
+
+void AppDialogsTest::writeDelayEntry_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("milliseconds");
+    QTest::newRow("letters refused") << "a2b5c" << "25" << 25;
+    QTest::newRow("fifth digit refused") << "12345" << "1234" << 1234;
+    QTest::newRow("largest") << "9999" << "9999" << 9999;
+    QTest::newRow("empty is no delay") << "" << "" << 0;
+    QTest::newRow("signs refused") << "-7+" << "7" << 7;
+}
+
+void AppDialogsTest::writeDelayEntry() {
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(int, milliseconds);
+    config::WriteDelay delay;
+    delay.setText("10");
+    console::CWriteDelayDlg dialog(delay);
+    dialog.show();
+    QLineEdit* edit = dialog.delayEdit();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, typed);
+    QCOMPARE(edit->text(), shown);
+    QTest::mouseClick(buttonLabelled(dialog, "OK"), Qt::LeftButton);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(QString::fromStdString(delay.text()), shown);
+    QCOMPARE(delay.milliseconds(), milliseconds);
+}
+
+void AppDialogsTest::writeDelayCancelKeepsValue() {
+    config::WriteDelay delay;
+    delay.setText("250");
+    console::CWriteDelayDlg dialog(delay);
+    dialog.show();
+    QTest::keyClick(dialog.delayEdit(), Qt::Key_End);
+    QTest::keyClicks(dialog.delayEdit(), "9");
+    QCOMPARE(dialog.delayEdit()->text(), QStringLiteral("2509"));
+    QTest::mouseClick(buttonLabelled(dialog, "Cancel"), Qt::LeftButton);
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QCOMPARE(delay.text(), std::string("250"));
+}
+
+void AppDialogsTest::writeDelayDialogThatCannotBeShown() {
+    res::DialogTemplate withoutEdit = res::writeDelayTemplate();
+    std::erase_if(withoutEdit.controls, [](const res::ControlTemplate& c) { return c.id == res::kIdWriteDelayEdit; });
+    config::WriteDelay delay;
+    delay.setText("10");
+    test::RecordingMessageSink messages;
+    QCOMPARE(console::runWriteDelayCommand(delay, messages, withoutEdit), -1);
+    const auto shown = messages.messages();
+    QCOMPARE(shown.size(), std::size_t{1});
+    QCOMPARE(shown[0].text, std::string("Unable to Open the delay Dialog"));
+    QCOMPARE(shown[0].caption, std::string("Fandrel"));
+    QVERIFY(shown[0].icon == platform::MessageIcon::Warning);
+    QCOMPARE(delay.text(), std::string("10"));
+}
+
+void AppDialogsTest::aboutBox() {
+    app::CAboutDlg about;
+    QCOMPARE(about.windowTitle(), QStringLiteral("About Application"));
+    const QStringList lines = labelTexts(about);
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines.mid(0, 2), (QStringList{"UART PCI Card Test Application", "Version 1.4.0.0"}));
+    QVERIFY(!lines[2].isEmpty());
+    about.setModal(true);
+    about.show();
+    QTest::mouseClick(buttonLabelled(about, "OK"), Qt::LeftButton);
+    QCOMPARE(about.result(), int(QDialog::Accepted));
+    QVERIFY(!about.isVisible());
+}
+
+void AppDialogsTest::messageBoxLooks_data() {
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<bool>("warning");
+    QTest::addColumn<bool>("owned");
+    QTest::addColumn<QString>("shownCaption");
+    QTest::newRow("default caption, warning, owned") << "" << true << true << "Brenmoor";
+    QTest::newRow("own caption, no icon, no owner") << "ERROR" << false << false << "ERROR";
+}
+
+void AppDialogsTest::messageBoxLooks() {
+    QFETCH(QString, caption);
+    QFETCH(bool, warning);
+    QFETCH(bool, owned);
+    QFETCH(QString, shownCaption);
+    QWidget mainWindow;
+    const platform::MessageBoxRequest request{"Unable to Write to the comm port", caption.toStdString(),
+                                              warning ? platform::MessageIcon::Warning : platform::MessageIcon::None,
+                                              owned ? platform::MessageOwner::MainWindow : platform::MessageOwner::None};
+    QWidget* presentedOwner = &mainWindow;
+    app::QtMessageSink sink([&](const platform::MessageBoxRequest& r, QWidget* owner) {
+        presentedOwner = owner;
+        const auto box = app::makeMessageBox(r, owner);
+        QCOMPARE(box->windowTitle(), shownCaption);
+        QCOMPARE(box->text(), QStringLiteral("Unable to Write to the comm port"));
+        QCOMPARE(box->icon(), warning ? QMessageBox::Warning : QMessageBox::NoIcon);
+        QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(box->parentWidget(), owner);
+    });
+    sink.setMainWindow(&mainWindow);
+    sink.showMessage(request);
+    QCOMPARE(presentedOwner, owned ? &mainWindow : nullptr);
+}
+
+void AppDialogsTest::messageFromWorkerBlocksUntilShownOnWindowThread() {
+    std::atomic<bool> presented{false};
+    std::atomic<bool> onWindowThread{false};
+    std::atomic<bool> returnedAfterPresent{false};
+    std::atomic<bool> workerDone{false};
+    QThread* windowThread = QThread::currentThread();
+    app::QtMessageSink sink([&](const platform::MessageBoxRequest&, QWidget*) {
+        onWindowThread = QThread::currentThread() == windowThread;
+        presented = true;
+    });
+    std::thread worker([&] {
+        sink.showMessage({"Unable to Read to the comm port", "Read Error"});
+        returnedAfterPresent = presented.load();
+        workerDone = true;
+    });
+    QTRY_VERIFY(workerDone.load());
+    worker.join();
+    QVERIFY(onWindowThread);
+    QVERIFY(returnedAfterPresent);
+}
+
+void AppDialogsTest::messageOnWindowThreadShownDirectly() {
+    int shown = 0;
+    app::QtMessageSink sink([&](const platform::MessageBoxRequest&, QWidget*) { ++shown; });
+    sink.showMessage({"DEFAULT", "Error"});
+    QCOMPARE(shown, 1);
+}
+
+QTEST_MAIN(AppDialogsTest)
+#include "app_dialogs_test.moc"

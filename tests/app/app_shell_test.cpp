@@ -1,0 +1,315 @@
+// Start-up, shutdown and the commands the application object carries out.
+
+#include <QAction>
+#include <QMdiArea>
+#include <QtTest>
+#include <csignal>
+#include <fstream>
+#include <sstream>
+
+#include "app/document_window.h"
+#include "app/main_frame.h"
+#include "app_test_support.h"
+#include "config/registry_persistence.h"
+#include "engine/test_session.h"
+#include "platform/profile_store.h"
+#include "res/command_ids.h"
+
+using namespace brenmoor;
+
+namespace {
+
+const char* const kFields[] = {
+    "nPortOpen", "nBaud",       "nDataBits", "nParity",   "nStopBits",   "nFlowCtrl", "nComBase",
+    "nRS485",    "nIR",         "nDTR",      "nDTRHys",   "nRTS",        "nRTSHys",   "nTxFIFO",
+    "nTxTrig",   "nRxFIFO",     "nRxTrig",   "nQuickBrown", "nAlpha",    "nFile",     "nUserData",
+    "nTestForever", "nStopTime", "nStopError", "nLoopTest", "nDisONOFF", "strHrTime", "strMinTime"};
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Every one of the 224 values is in the profile.
+void verifyAllValuesStored(const std::filesystem::path& profile) {
+    QVERIFY(std::filesystem::exists(profile));
+    platform::ProfileStore store(profile);
+    const auto names = store.names(config::kPortSettingsSection);
+    QCOMPARE(names.size(), std::size_t{224});
+    for (int port = 0; port < 8; ++port) {
+        for (const char* field : kFields) {
+            const std::string name = config::portValueName(port, field);
+            QVERIFY2(std::find(names.begin(), names.end(), name) != names.end(), name.c_str());
+        }
+    }
+}
+
+}  // namespace
+
+class AppShellTest : public QObject {
+    Q_OBJECT
+private slots:
+    void firstStartWithEmptyProfile();
+    void exitWritesEveryValueAndFrameworkSettings();
+    void startFailureWritesNothing_data();
+    void startFailureWritesNothing();
+    void terminationSignalClosesLikeTheWindow_data();
+    void terminationSignalClosesLikeTheWindow();
+    void testStartAndStopFromTheMenu();
+    void closeDuringSessionWaitsForFinish();
+    void configSaveThenLoadThroughTheDialog();
+    void configCancelAndBlockedLoadDoNothing();
+    void configLoadFailureReportedToMainWindow();
+    void helpDocumentMissingIsReported();
+    void helpDocumentFoundIsOpened();
+    void documentFileOnCommandLine();
+};
+
+void AppShellTest::firstStartWithEmptyProfile() {
+    test::StartedApp run;
+    QVERIFY(run.started());
+    app::CMainFrame& frame = run.frame();
+    QVERIFY(frame.isVisible());
+    QVERIFY(frame.windowState() & Qt::WindowMaximized);
+    QCOMPARE(frame.mdiArea()->subWindowList().size(), 1);
+    QCOMPARE(frame.documentWindow()->document()->title(), QStringLiteral("Tolvane UART PCI Card Test Application"));
+    QCOMPARE(frame.windowTitle(), QStringLiteral("Tolvane UART PCI Card Test Application - Quillet"));
+    QCOMPARE(frame.currentMenu(), 129);
+
+    const config::SettingsTables& tables = run.app().tables();
+    QCOMPARE(tables.m_PortRegistry[0].nPortOpen, 1);
+    for (int port = 1; port < 8; ++port) QCOMPARE(tables.m_PortRegistry[port].nPortOpen, 0);
+    QCOMPARE(tables.m_PortRegistry[0].nComBase, 3);
+    QCOMPARE(tables.m_strWriteDelay.text(), std::string("10"));
+
+    QVERIFY(run.app().commandFlags().isIdle());
+    QVERIFY(test::menuAction(frame, res::kCmdTestStart)->isEnabled());
+    QVERIFY(test::menuAction(frame, res::kCmdExit)->isEnabled());
+    QVERIFY(test::menuAction(frame, res::kCmdPortSettings)->isEnabled());
+    QVERIFY(test::menuAction(frame, res::kCmdConfigLoad)->isEnabled());
+    QVERIFY(!test::menuAction(frame, res::kCmdTestStop)->isEnabled());
+
+    QVERIFY(run.messages().messages().empty());
+    // Nothing is written before shutdown.
+    QVERIFY(!std::filesystem::exists(run.profilePath()));
+}
+
+void AppShellTest::exitWritesEveryValueAndFrameworkSettings() {
+    test::TempDir dir;
+    const auto profile = dir.file("Brenmoor.ini");
+    {
+        // A profile holding one changed value and a stored file choice.
+        std::ofstream(profile) << "[Version 1.0]\nm_PortRegistry[3].nBaud=9\nm_PortRegistry[5].nFile=1\n"
+                                  "m_PortRegistry[5].nAlpha=0\n";
+    }
+    {
+        app::CBrenmoorApp app({"brenmoor", "--profile", QString::fromStdString(profile.string())});
+        test::RecordingMessageSink messages;
+        app.setMessageSink(messages);
+        QVERIFY(app.InitInstance());
+        QVERIFY(test::menuAction(*app.mainFrame(), res::kCmdExit) != nullptr);
+        test::menuAction(*app.mainFrame(), res::kCmdExit)->trigger();
+        QVERIFY(!app.mainFrame()->isVisible());
+        QVERIFY(messages.messages().empty());
+    }
+    verifyAllValuesStored(profile);
+    platform::ProfileStore store(profile);
+    const auto value = [&](int port, const char* field) {
+        return store.readInt(config::kPortSettingsSection, config::portValueName(port, field), -999);
+    };
+    QCOMPARE(value(3, "nBaud"), 9);
+    QCOMPARE(value(2, "nBaud"), 6);
+    QCOMPARE(value(5, "nFile"), 0);
+    QCOMPARE(value(5, "nAlpha"), 1);
+    QCOMPARE(value(0, "nDisONOFF"), 1);
+    QCOMPARE(value(7, "strMinTime"), 18);
+    QVERIFY(store.readString("Settings", "PreviewPages").has_value());
+}
+
+void AppShellTest::startFailureWritesNothing_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("unknown option") << QStringList{"--no-such-option"} << "Unknown option 'no-such-option'.";
+    QTest::newRow("two documents") << QStringList{"a.txt", "b.txt"} << "Only one document can be opened: a.txt b.txt";
+    QTest::newRow("missing document") << QStringList{"/nonexistent/doc.txt"}
+                                      << "Unable to open the file /nonexistent/doc.txt";
+}
+
+void AppShellTest::startFailureWritesNothing() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    test::StartedApp run(arguments);
+    QVERIFY(!run.started());
+    QVERIFY(!run.app().settingsRead());
+    QCOMPARE(run.messages().texts(), std::vector<std::string>{message.toStdString()});
+    QCOMPARE(run.messages().messages().front().caption, std::string("Error"));
+    run.app().ExitInstance();
+    QVERIFY(!std::filesystem::exists(run.profilePath()));
+}
+
+void AppShellTest::terminationSignalClosesLikeTheWindow_data() {
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("SIGINT") << SIGINT;
+}
+
+void AppShellTest::terminationSignalClosesLikeTheWindow() {
+    QFETCH(int, signalNumber);
+    test::StartedApp run;
+    QVERIFY(run.started());
+    run.app().tables().m_PortRegistry[2].nBaud = 11;
+    std::raise(signalNumber);
+    QTRY_VERIFY(!run.frame().isVisible());
+    verifyAllValuesStored(run.profilePath());
+    platform::ProfileStore store(run.profilePath());
+    QCOMPARE(store.readInt(config::kPortSettingsSection, config::portValueName(2, "nBaud"), -1), 11);
+}
+
+void AppShellTest::testStartAndStopFromTheMenu() {
+    test::StartedApp run({"--simulated-card"});
+    QVERIFY(run.started());
+    app::CMainFrame& frame = run.frame();
+    QAction* start = test::menuAction(frame, res::kCmdTestStart);
+    QAction* stop = test::menuAction(frame, res::kCmdTestStop);
+
+    start->trigger();
+    QVERIFY(run.messages().messages().empty());
+    QVERIFY(run.app().session().inProgress());
+    QVERIFY(!start->isEnabled());
+    QVERIFY(stop->isEnabled());
+    QVERIFY(!test::menuAction(frame, res::kCmdConfigLoad)->isEnabled());
+
+    stop->trigger();
+    // Stop changes nothing until both threads of the one open port have reported.
+    QVERIFY(!start->isEnabled());
+    QTRY_VERIFY(!run.app().session().inProgress());
+    QVERIFY(start->isEnabled());
+    QVERIFY(!stop->isEnabled());
+    QCOMPARE(frame.threadEndCount(), 0);
+
+    // No port selected: the session's message, and the menus stay idle.
+    run.app().tables().m_PortRegistry[0].nPortOpen = 0;
+    start->trigger();
+    QCOMPARE(run.messages().texts(), std::vector<std::string>{"Unable to open any communication port"});
+    QVERIFY(start->isEnabled());
+}
+
+void AppShellTest::closeDuringSessionWaitsForFinish() {
+    test::StartedApp run({"--simulated-card"});
+    QVERIFY(run.started());
+    run.app().tables().m_PortRegistry[1].nPortOpen = 1;
+    test::menuAction(run.frame(), res::kCmdTestStart)->trigger();
+    QVERIFY(run.app().session().inProgress());
+
+    // Closing stops the session; the window closes and the settings are written only
+    // once every thread has ended.
+    QVERIFY(!run.frame().close());
+    QVERIFY(run.frame().isVisible());
+    QVERIFY(!std::filesystem::exists(run.profilePath()));
+    QTRY_VERIFY(!run.frame().isVisible());
+    QVERIFY(!run.app().session().inProgress());
+    QVERIFY(run.app().commandFlags().isIdle());
+    verifyAllValuesStored(run.profilePath());
+}
+
+void AppShellTest::configSaveThenLoadThroughTheDialog() {
+    test::StartedApp run;
+    QVERIFY(run.started());
+    config::SettingsTables& tables = run.app().tables();
+    const auto file = run.dir().file("ports.txt");
+    const auto before = tables.m_PortRegistry;
+
+    run.files().answers.push_back(file);
+    test::menuAction(run.frame(), res::kCmdConfigSave)->trigger();
+    QCOMPARE(run.files().asked, std::vector{app::FileDialogKind::ConfigSave});
+    const std::string saved = readFile(file);
+    QCOMPARE(saved.substr(0, saved.find('\n')), std::string("SERIAL0 6 3 4 0 2 3 0 0 1 2 0 2 0 1 0"));
+
+    tables.m_PortRegistry[0].nBaud = 13;
+    tables.m_PortRegistry[4].nParity = 1;
+    run.files().answers.push_back(file);
+    test::menuAction(run.frame(), res::kCmdConfigLoad)->trigger();
+    QVERIFY(tables.m_PortRegistry == before);
+    QVERIFY(run.messages().messages().empty());
+}
+
+void AppShellTest::configCancelAndBlockedLoadDoNothing() {
+    test::StartedApp run;
+    QVERIFY(run.started());
+    config::SettingsTables& tables = run.app().tables();
+    const auto before = tables.m_PortRegistry;
+
+    // Cancel in either dialog.
+    test::menuAction(run.frame(), res::kCmdConfigSave)->trigger();
+    test::menuAction(run.frame(), res::kCmdConfigLoad)->trigger();
+    QCOMPARE(run.files().asked.size(), std::size_t{2});
+    QVERIFY(tables.m_PortRegistry == before);
+    QVERIFY(std::filesystem::is_empty(run.dir().path()));
+
+    // While a session runs, Load is refused even when asked for directly.
+    run.app().flags().setRunning();
+    run.app().OnCommand(res::kCmdConfigLoad);
+    QCOMPARE(run.files().asked.size(), std::size_t{2});
+    run.app().flags().setIdle();
+}
+
+void AppShellTest::configLoadFailureReportedToMainWindow() {
+    test::StartedApp run;
+    QVERIFY(run.started());
+    run.files().answers.push_back(run.dir().file("missing.txt"));
+    test::menuAction(run.frame(), res::kCmdConfigLoad)->trigger();
+    const auto messages = run.messages().messages();
+    QCOMPARE(messages.size(), std::size_t{1});
+    QCOMPARE(messages[0].text, std::string("Unable to Load the file"));
+    QCOMPARE(messages[0].caption, std::string("Error"));
+    QVERIFY(messages[0].owner == platform::MessageOwner::MainWindow);
+}
+
+void AppShellTest::helpDocumentMissingIsReported() {
+    test::StartedApp run;
+    QVERIFY(run.started());
+    test::TempDir empty;
+    run.app().setHelpDocumentDirectories({empty.path()});
+    int opened = 0;
+    run.app().setDocumentOpener([&](const QUrl&) { return ++opened, true; });
+
+    run.frame().commands().action(res::kCmdHelpDocument)->trigger();
+    QCOMPARE(opened, 0);
+    const auto messages = run.messages().messages();
+    QCOMPARE(messages.size(), std::size_t{1});
+    QCOMPARE(messages[0], (platform::MessageBoxRequest{
+                              "The configuration help file for Serial driver user interface is missing", "Error",
+                              platform::MessageIcon::Warning, platform::MessageOwner::MainWindow}));
+}
+
+void AppShellTest::helpDocumentFoundIsOpened() {
+    test::StartedApp run;
+    QVERIFY(run.started());
+    test::TempDir first;
+    test::TempDir second;
+    std::ofstream(second.file("BrenmoorConfig.doc")) << "help";
+    // A directory of that name is not the document.
+    std::filesystem::create_directory(first.file("BrenmoorConfig.doc"));
+    run.app().setHelpDocumentDirectories({first.path(), second.path()});
+    QUrl openedUrl;
+    run.app().setDocumentOpener([&](const QUrl& url) { return openedUrl = url, true; });
+
+    run.frame().commands().action(res::kCmdHelpDocument)->trigger();
+    QCOMPARE(openedUrl, QUrl::fromLocalFile(QString::fromStdString(second.file("BrenmoorConfig.doc").string())));
+    QVERIFY(run.messages().messages().empty());
+}
+
+void AppShellTest::documentFileOnCommandLine() {
+    test::TempDir dir;
+    const auto document = dir.file("notes.txt");
+    std::ofstream(document) << "x";
+    test::StartedApp run({QString::fromStdString(document.string())});
+    QVERIFY(run.started());
+    QCOMPARE(run.frame().mdiArea()->subWindowList().size(), 1);
+    QCOMPARE(run.app().recentFileList().entries(), std::vector<std::string>{document.string()});
+}
+
+QTEST_MAIN(AppShellTest)
+#include "app_shell_test.moc"
