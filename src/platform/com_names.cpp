@@ -15,6 +15,15 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
+std::string quoted(std::string_view text) {
+    std::string result;
+    result.reserve(text.size() + 2);
+    result += '"';
+    result += text;
+    result += '"';
+    return result;
+}
+
 bool startsWithComIgnoringCase(std::string_view text) {
     if (text.size() < 3) return false;
     return std::toupper(static_cast<unsigned char>(text[0])) == 'C' &&
@@ -47,20 +56,19 @@ std::optional<int> parseComName(std::string_view name) {
 std::optional<DeviceOverride> parseDeviceOverride(std::string_view text, std::string& error) {
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos) {
-        error = "\"" + std::string(text) + "\" is not of the form COMn=/path";
+        error = quoted(text) + " is not of the form COMn=/path";
         return std::nullopt;
     }
     const std::string_view port = trimmed(text.substr(0, equals));
     const std::string_view path = trimmed(text.substr(equals + 1));
     const std::optional<int> comNumber = parseComName(port);
     if (!comNumber) {
-        error = "\"" + std::string(port) + "\" is not a COM port name (COM1 to COM" +
-                std::to_string(kMaxComNumber) + ")";
+        error = quoted(port) + " is not a COM port name (COM1 to COM" + std::to_string(kMaxComNumber) + ")";
         return std::nullopt;
     }
     if (path.empty() || path.front() != '/') {
-        error = "The device for COM" + std::to_string(*comNumber) + " must be an absolute path, not \"" +
-                std::string(path) + "\"";
+        error = std::string("The device for COM") + std::to_string(*comNumber) + " must be an absolute path, not " +
+                quoted(path);
         return std::nullopt;
     }
     return DeviceOverride{*comNumber, std::string(path)};

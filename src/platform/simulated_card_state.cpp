@@ -124,6 +124,22 @@ std::optional<SimulatedCardState::Nanos> SimulatedCardState::nextArrival(int com
     return next;
 }
 
+std::optional<SimulatedCardState::Nanos> SimulatedCardState::receiveWake(int comNumber) const {
+    const std::optional<Nanos> first = nextArrival(comNumber);
+    if (!first) return std::nullopt;
+    Nanos wake = *first;
+    for (int source : sourcesOf(comNumber)) {
+        if (source == 0) continue;
+        const SimulatedPort& port = *findPort(source);
+        if (!transmitting(port)) continue;
+        const SimulatedTransmitter& transmitter = port.open->transmitter;
+        const std::uint64_t arriving =
+            std::min<std::uint64_t>(transmitter.finishedBy(*first + kReceiveCoalescing, port.line), port.open->tx.size());
+        if (arriving > 0) wake = std::max(wake, transmitter.finishTimeOf(arriving, port.line));
+    }
+    return wake;
+}
+
 std::optional<SimulatedCardState::Nanos> SimulatedCardState::roomTime(int comNumber, std::size_t needed,
                                                                       Nanos now) const {
     const SimulatedPort& port = *findPort(comNumber);

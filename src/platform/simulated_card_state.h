@@ -28,6 +28,7 @@ inline constexpr std::size_t kSimulatedDefaultQueue = 4096;
 inline constexpr std::size_t kSimulatedMaxQueue = 65536;
 // Line output kept per port for inspection; older bytes are dropped beyond it.
 inline constexpr std::size_t kSimulatedLineOutputKept = 1 << 20;
+inline constexpr std::chrono::nanoseconds kReceiveCoalescing = std::chrono::milliseconds(1);
 
 // One open of a port: what a handle refers to. A new open gets a fresh one, so a handle
 // that was closed or hung up never reaches the port again.
@@ -92,6 +93,10 @@ public:
 
     // When the next character reaches the port's input, or nullopt when none is on its way.
     std::optional<Nanos> nextArrival(int comNumber) const;
+    // When a thread waiting for characters on the port should look again: once the
+    // characters arriving within kReceiveCoalescing of the next one are all in, as a UART
+    // hands over a FIFO's worth per interrupt rather than one character at a time.
+    std::optional<Nanos> receiveWake(int comNumber) const;
     // When the port's transmit queue will have room for `needed` more bytes.
     std::optional<Nanos> roomTime(int comNumber, std::size_t needed, Nanos now) const;
 

@@ -110,7 +110,7 @@ WaitStatus SimulatedDevice::waitEvent(std::uint32_t& occurred) {
             break;
         }
         const bool wantsCharacters = (open_->eventMask & kEvRxChar) != 0;
-        card_->waitFor(lock, *open_, wantsCharacters ? card_->nextArrival(comNumber_) : std::nullopt);
+        card_->waitFor(lock, *open_, wantsCharacters ? card_->receiveWake(comNumber_) : std::nullopt);
     }
     open_->waiting = false;
     return status;
