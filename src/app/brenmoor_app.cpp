@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QTimer>
 #include <cstdio>
 
@@ -80,6 +81,8 @@ bool CBrenmoorApp::InitInstance() {
         newDocument();
     }
 
+    // Without a window manager nothing maximises a window: it is given the screen then.
+    if (const QScreen* screen = m_pMainWnd->screen()) m_pMainWnd->setGeometry(screen->availableGeometry());
     m_pMainWnd->showMaximized();
     m_pMainWnd->repaint();
 

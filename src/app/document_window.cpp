@@ -10,7 +10,11 @@ void CBrenmoorDoc::SetTitle(const QString& title) {
     emit titleChanged(title_);
 }
 
-CBrenmoorView::CBrenmoorView(QWidget* parent) : QWidget(parent) {}
+// An empty page: the view's background is erased to the document colour and nothing more.
+CBrenmoorView::CBrenmoorView(QWidget* parent) : QWidget(parent) {
+    setBackgroundRole(QPalette::Base);
+    setAutoFillBackground(true);
+}
 
 void CBrenmoorView::paintEvent(QPaintEvent*) {}
 

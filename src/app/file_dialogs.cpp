@@ -1,6 +1,7 @@
 #include "app/file_dialogs.h"
 
 #include <QFileDialog>
+#include <QFileSystemModel>
 
 #include "res/app_strings.h"
 
@@ -14,7 +15,15 @@ void setUpFileDialog(QFileDialog& dialog, FileDialogKind kind) {
     }
     QStringList filters;
     for (const char* filter : res::kConfigFileFilters) filters << QString::fromLatin1(filter);
+    // The dialog's own widgets, so the all-files entry can be made to list every file:
+    // "*.*" leaves out names without a dot on Linux, which is not what "All files" says.
+    // Queued, because the dialog applies the entry's own pattern after it announces it.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setNameFilters(filters);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        if (filter != QString::fromLatin1(res::kConfigFileFilters[1])) return;
+        if (auto* files = dialog.findChild<QFileSystemModel*>()) files->setNameFilters({QStringLiteral("*")});
+    }, Qt::QueuedConnection);
     dialog.setDefaultSuffix(QString::fromLatin1(res::kConfigDefaultSuffix));
     dialog.selectFile(QString::fromLatin1(res::kConfigInitialName));
     if (kind == FileDialogKind::ConfigLoad) {

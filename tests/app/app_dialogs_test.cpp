@@ -1,14 +1,19 @@
 // The Write Delay dialog, the About box and the message boxes.
 
+#include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
+#include <QListView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QtTest>
 #include <atomic>
+#include <fstream>
 #include <thread>
 
 #include "app/about_dialog.h"
+#include "app/file_dialogs.h"
 #include "app/qt_message_sink.h"
 #include "app_test_support.h"
 #include "config/write_delay.h"
@@ -33,6 +38,15 @@ QStringList labelTexts(QWidget& dialog) {
     return texts;
 }
 
+// The names the file dialog's list shows.
+QStringList listedNames(QFileDialog& dialog) {
+    QStringList names;
+    auto* list = dialog.findChild<QListView*>(QStringLiteral("listView"));
+    const QModelIndex root = list->rootIndex();
+    for (int row = 0; row < list->model()->rowCount(root); ++row) names << list->model()->index(row, 0, root).data().toString();
+    return names;
+}
+
 }  // namespace
 
 class AppDialogsTest : public QObject {
@@ -44,6 +58,9 @@ private slots:
     void writeDelayEntry();
     void writeDelayCancelKeepsValue();
     void writeDelayDialogThatCannotBeShown();
+    void configFileDialogs_data();
+    void configFileDialogs();
+    void allFilesListsNamesWithoutDot();
     void aboutBox();
     void messageBoxLooks_data();
     void messageBoxLooks();
@@ -125,6 +142,50 @@ void AppDialogsTest::writeDelayDialogThatCannotBeShown() {
     QCOMPARE(shown[0].caption, std::string("Fandrel"));
     QVERIFY(shown[0].icon == platform::MessageIcon::Warning);
     QCOMPARE(delay.text(), std::string("10"));
+}
+
+void AppDialogsTest::configFileDialogs_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("acceptMode");
+    QTest::addColumn<int>("fileMode");
+    QTest::addColumn<bool>("confirmOverwrite");
+    QTest::newRow("Load") << int(app::FileDialogKind::ConfigLoad) << int(QFileDialog::AcceptOpen)
+                          << int(QFileDialog::ExistingFile) << true;
+    QTest::newRow("Save") << int(app::FileDialogKind::ConfigSave) << int(QFileDialog::AcceptSave)
+                          << int(QFileDialog::AnyFile) << false;
+}
+
+void AppDialogsTest::configFileDialogs() {
+    QFETCH(int, kind);
+    QFETCH(int, acceptMode);
+    QFETCH(int, fileMode);
+    QFETCH(bool, confirmOverwrite);
+    QFileDialog dialog;
+    app::setUpFileDialog(dialog, static_cast<app::FileDialogKind>(kind));
+    QCOMPARE(dialog.nameFilters(), (QStringList{"Text files (*.txt)", "All files (*.*)"}));
+    QCOMPARE(dialog.defaultSuffix(), QStringLiteral("txt"));
+    QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(), QStringLiteral("*.txt"));
+    QCOMPARE(int(dialog.acceptMode()), acceptMode);
+    QCOMPARE(int(dialog.fileMode()), fileMode);
+    QCOMPARE(!dialog.testOption(QFileDialog::DontConfirmOverwrite), confirmOverwrite);
+}
+
+void AppDialogsTest::allFilesListsNamesWithoutDot() {
+    test::TempDir dir;
+    std::ofstream(dir.file("ports.txt")) << "x";
+    std::ofstream(dir.file("ports")) << "x";
+    std::ofstream(dir.file("notes.log")) << "x";
+    QFileDialog dialog;
+    app::setUpFileDialog(dialog, app::FileDialogKind::ConfigLoad);
+    dialog.setDirectory(QString::fromStdString(dir.path().string()));
+    dialog.show();
+    QTRY_COMPARE(listedNames(dialog), (QStringList{"ports.txt"}));
+
+    auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    QTest::keyClick(types, Qt::Key_Down);
+    QCOMPARE(types->currentText(), QStringLiteral("All files (*.*)"));
+    QTRY_COMPARE(listedNames(dialog).size(), 3);
+    QVERIFY(listedNames(dialog).contains("ports"));
 }
 
 void AppDialogsTest::aboutBox() {
