@@ -1,6 +1,7 @@
 #include "console/traffic_box.h"
 
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextCursor>
 #include <string_view>
 
@@ -40,6 +41,8 @@ void TrafficBox::show(const std::string& text) {
 
 void TrafficBox::followEnd() {
     edit_->moveCursor(QTextCursor::End);
+    // From the left edge, so a short last line shows whole; a long one still scrolls in.
+    edit_->horizontalScrollBar()->setValue(0);
     edit_->ensureCursorVisible();
 }
 

@@ -256,6 +256,16 @@ void SerialTestDialogTest::trafficBoxesFollowTheEnd() {
     QCOMPARE(received->textCursor().position(), received->document()->characterCount() - 1);
     QCOMPARE(received->verticalScrollBar()->value(), received->verticalScrollBar()->maximum());
 
+    // A last line wider than the box scrolls its end into view; a last line that fits
+    // shows whole, even when its end was already in view where the box had scrolled to.
+    const int columns = received->viewport()->width() / received->fontMetrics().horizontalAdvance('w');
+    model.appendReceivedText(2, std::string(static_cast<std::size_t>(columns * 3 / 2), 'w'));
+    d->repaintChangedPanels();
+    QVERIFY(received->horizontalScrollBar()->value() > 0);
+    model.appendReceivedText(2, "\r\n" + std::string(static_cast<std::size_t>(columns * 3 / 4), 'v'));
+    d->repaintChangedPanels();
+    QCOMPARE(received->horizontalScrollBar()->value(), 0);
+
     // Text from a worker thread arrives with the next batch, without an explicit repaint.
     std::thread worker([&] { model.appendSentText(2, "from a worker"); });
     worker.join();
