@@ -137,7 +137,8 @@ int CBrenmoorApp::ExitInstance() {
 
 int CBrenmoorApp::Run() {
     if (!InitInstance()) return 1;
-    QApplication::exec();
+    // A signal may have closed the window while a box of the start-up was up.
+    if (!m_closed) QApplication::exec();
     return ExitInstance();
 }
 
@@ -149,6 +150,7 @@ bool CBrenmoorApp::OnCloseRequest() {
     }
     ExitInstance();
     if (m_console) m_console->closeConsole();
+    m_closed = true;
     QCoreApplication::exit(0);
     return true;
 }

@@ -125,6 +125,7 @@ private:
     int m_documentCount = 0;
     bool m_settingsRead = false;
     bool m_shutDown = false;
+    bool m_closed = false;
 };
 
 }  // namespace brenmoor::app

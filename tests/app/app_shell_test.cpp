@@ -1,6 +1,7 @@
 // Start-up, shutdown and the commands the application object carries out.
 
 #include <QAction>
+#include <QLabel>
 #include <QMdiArea>
 #include <QtTest>
 #include <csignal>
@@ -55,6 +56,8 @@ private slots:
     void exitWritesEveryValueAndFrameworkSettings();
     void startFailureWritesNothing_data();
     void startFailureWritesNothing();
+    void unwritableProfileReportedAtExit();
+    void devicesFromProfileAndCommandLine();
     void terminationSignalClosesLikeTheWindow_data();
     void terminationSignalClosesLikeTheWindow();
     void testStartAndStopFromTheMenu();
@@ -135,6 +138,10 @@ void AppShellTest::startFailureWritesNothing_data() {
     QTest::newRow("two documents") << QStringList{"a.txt", "b.txt"} << "Only one document can be opened: a.txt b.txt";
     QTest::newRow("missing document") << QStringList{"/nonexistent/doc.txt"}
                                       << "Unable to open the file /nonexistent/doc.txt";
+    QTest::newRow("device without path") << QStringList{"--device", "COM4"}
+                                         << "--device COM4: \"COM4\" is not of the form COMn=/path";
+    QTest::newRow("device not a COM name") << QStringList{"--device", "TTY1=/dev/ttyS0"}
+                                           << "--device TTY1=/dev/ttyS0: \"TTY1\" is not a COM port name (COM1 to COM255)";
 }
 
 void AppShellTest::startFailureWritesNothing() {
@@ -147,6 +154,44 @@ void AppShellTest::startFailureWritesNothing() {
     QCOMPARE(run.messages().messages().front().caption, std::string("Error"));
     run.app().ExitInstance();
     QVERIFY(!std::filesystem::exists(run.profilePath()));
+}
+
+void AppShellTest::unwritableProfileReportedAtExit() {
+    test::TempDir dir;
+    std::ofstream(dir.file("plain")) << "not a directory";
+    const auto profile = dir.file("plain") / "Brenmoor.ini";
+    app::CBrenmoorApp app({"brenmoor", "--profile", QString::fromStdString(profile.string())});
+    test::RecordingMessageSink messages;
+    app.setMessageSink(messages);
+    QVERIFY(app.InitInstance());
+    app.mainFrame()->close();
+    QCOMPARE(messages.texts(), std::vector<std::string>{"Unable to save the settings to " + profile.string()});
+    QCOMPARE(messages.messages().front().caption, std::string("Error"));
+}
+
+void AppShellTest::devicesFromProfileAndCommandLine() {
+    test::TempDir dir;
+    const auto profile = dir.file("Brenmoor.ini");
+    std::ofstream(profile) << "[Devices]\nCOM4=/dev/ttyUSB1\nCOM5=/dev/ttyUSB2\nCOM6=ttyUSB3\n"
+                              "[Version 1.0]\nm_PortRegistry[1].nPortOpen=1\n";
+    app::CBrenmoorApp app({"brenmoor", "--profile", QString::fromStdString(profile.string()), "--device",
+                           "COM5=/dev/ttyACM0"});
+    test::RecordingMessageSink messages;
+    app.setMessageSink(messages);
+    QVERIFY(app.InitInstance());
+    // The command line wins over the profile; a bad profile entry is skipped with a message.
+    QCOMPARE(app.mainFrame()->backendPane()->text(), QStringLiteral("COM4: /dev/ttyUSB1, COM5: /dev/ttyACM0"));
+    QCOMPARE(messages.texts().size(), std::size_t{1});
+    QVERIFY(messages.texts()[0].starts_with("The [Devices] entry COM6=ttyUSB3 in " + profile.string() + " is ignored: "));
+    app.mainFrame()->close();
+
+    // The simulated card switched on in the profile.
+    std::ofstream(profile) << "[Devices]\nSimulatedCard=1\n";
+    app::CBrenmoorApp simulated({"brenmoor", "--profile", QString::fromStdString(profile.string())});
+    simulated.setMessageSink(messages);
+    QVERIFY(simulated.InitInstance());
+    QCOMPARE(simulated.mainFrame()->backendPane()->text(), QStringLiteral("Simulated card"));
+    QVERIFY(simulated.mainFrame()->backendPane()->toolTip().startsWith("Port1 COM4: simulated card"));
 }
 
 void AppShellTest::terminationSignalClosesLikeTheWindow_data() {
