@@ -1,5 +1,5 @@
 // The test console over a session on the simulated card: its layout, how the panels open,
-// what the clicks change, the traffic boxes, and the whole run from Start to the finish.
+// what the clicks change and the traffic boxes.
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -32,8 +32,6 @@ QRadioButton* radio(CSerialTestDlg* d, int id) { return d->controls().radioButto
 QLineEdit* edit(CSerialTestDlg* d, int id) { return d->controls().edit(id); }
 QPlainTextEdit* box(CSerialTestDlg* d, int id) { return d->controls().multiLineEdit(id); }
 
-int countOf(const QString& text, const QString& part) { return static_cast<int>(text.count(part)); }
-
 // Scrolls the panel into view and clicks the control, as the operator would.
 void click(CSerialTestDlg* d, QWidget* control) {
     QVERIFY(control->isEnabled());
@@ -55,7 +53,6 @@ private slots:
     void enterDoesNothingEscapeHidesAndTheSessionGoesOn();
     void trafficBoxesFollowTheEnd();
     void transferOpensThePortsDataPattern();
-    void wholeRunWithInternalLoopback();
     void secondSessionReusesThePanels();
     void destroyingTheConsoleClearsTheEnginesPointer();
 };
@@ -296,52 +293,6 @@ void SerialTestDialogTest::transferOpensThePortsDataPattern() {
     QCOMPARE(s.tables->g_PortDataPattern[6].nAlpha, 0);
     QCOMPARE(s.tables->g_PortDataPattern[5].nQuickBrown, 0);
     QVERIFY(s.messages.messages().empty());
-}
-
-void SerialTestDialogTest::wholeRunWithInternalLoopback() {
-    ConsoleSession s;
-    s.markPort(0);
-    s.markPort(3);
-    s.session.Start();
-    QVERIFY(!s.flags.isIdle());
-    CSerialTestDlg* d = s.dialog();
-    const QString alphabet = QString::fromLatin1(engine::kAlphabetLine).replace("\r\n", "\n");
-
-    for (int port : {0, 3}) {
-        const res::TestPanelIds& p = ids(port);
-        QVERIFY(checkBox(d, p.enable)->isChecked());
-        click(d, checkBox(d, p.loopTest));
-        QCOMPARE(s.tables->m_PortTest[port].nLoopTest, 1);
-        click(d, button(d, p.run));
-    }
-    QVERIFY(s.messages.messages().empty());
-    for (int port : {0, 3}) {
-        const res::TestPanelIds& p = ids(port);
-        QTRY_VERIFY_WITH_TIMEOUT(countOf(box(d, p.receivedText)->toPlainText(), alphabet) >= 3, kPatienceMs);
-        QVERIFY(box(d, p.sentText)->toPlainText().startsWith(alphabet + alphabet));
-        const int count = edit(d, p.packetCount)->text().toInt();
-        QVERIFY(count >= 3);
-        QTRY_VERIFY_WITH_TIMEOUT(edit(d, p.packetCount)->text().toInt() > count, kPatienceMs);
-    }
-    // Ports that were not marked show nothing.
-    QCOMPARE(box(d, ids(1).receivedText)->toPlainText(), QString());
-
-    click(d, button(d, ids(0).stop));
-    QVERIFY(button(d, ids(0).run)->isEnabled());
-    QVERIFY(s.stopAndFinish());
-    QVERIFY(s.flags.isIdle());
-    d->repaintChangedPanels();
-    for (int port = 0; port < 8; ++port) {
-        const res::TestPanelIds& p = ids(port);
-        QVERIFY(!button(d, p.run)->isEnabled());
-        QVERIFY(!button(d, p.stop)->isEnabled());
-        QVERIFY(!button(d, p.transfer)->isEnabled());
-        QVERIFY(checkBox(d, p.enable)->isEnabled());
-        QVERIFY(checkBox(d, p.loopTest)->isEnabled());
-        QVERIFY(radio(d, p.testForever)->isEnabled());
-    }
-    // The console stays for the next session.
-    QCOMPARE(s.dialog(), d);
 }
 
 void SerialTestDialogTest::secondSessionReusesThePanels() {
