@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
+#include <future>
 #include <numeric>
 
 #include "platform/driver_requests.h"
@@ -13,6 +16,15 @@ using namespace brenmoor::platform;
 using namespace std::chrono_literals;
 
 namespace {
+
+LineState with(std::uint32_t baud, std::uint8_t bits, Parity parity, StopBits stop) {
+    LineState line;
+    line.baudRate = baud;
+    line.byteSize = bits;
+    line.parity = parity;
+    line.stopBits = stop;
+    return line;
+}
 
 class SimulatedLine : public ::testing::Test {
 protected:
@@ -173,6 +185,48 @@ TEST_F(SimulatedLine, InternalLoopbackReturnsExactlyWhatWasWrittenAndKeepsItOffT
     EXPECT_EQ(received(*b), (std::vector<std::uint8_t>{'o', 'u', 't'}));
 }
 
+TEST_F(SimulatedLine, AnImpossibleLineStateIsRefusedAndTheOldOneKept) {
+    SerialHandle device = open(1);
+    for (const LineState bad : {with(0, 8, Parity::None, StopBits::One), with(1843200, 8, Parity::None, StopBits::One),
+                                with(9600, 4, Parity::None, StopBits::One), with(9600, 9, Parity::None, StopBits::One)}) {
+        EXPECT_FALSE(device->setLineState(bad));
+        LineState kept;
+        ASSERT_TRUE(device->getLineState(kept));
+        EXPECT_EQ(kept, fastLine());
+    }
+}
+
+TEST_F(SimulatedLine, ConcurrentWritesOnOnePortNeverInterleave) {
+    SerialHandle device = open(1);
+    // Each write needs several rounds of room in the 4096-byte queue.
+    const std::vector<std::uint8_t> first(10000, 'A'), second(10000, 'B');
+    auto writeAll = [&](const std::vector<std::uint8_t>& bytes) {
+        std::size_t done = 0;
+        return device->write(bytes.data(), bytes.size(), 60000ms, done);
+    };
+    auto a = std::async(std::launch::async, writeAll, std::cref(first));
+    auto b = std::async(std::launch::async, writeAll, std::cref(second));
+    // The clock moves on only as the writers keep up; a write that never ends is released
+    // by closing the port.
+    const auto giveUp = std::chrono::steady_clock::now() + 10s;
+    auto finished = [](auto& write) { return write.wait_for(1ms) == std::future_status::ready; };
+    while (!(finished(a) && finished(b)) && std::chrono::steady_clock::now() < giveUp) card.advance(5ms);
+    if (!(finished(a) && finished(b))) {
+        ADD_FAILURE() << "the writes did not end";
+        device->close();
+    }
+    ASSERT_EQ(a.get(), IoStatus::Completed);
+    ASSERT_EQ(b.get(), IoStatus::Completed);
+    card.advance(1s);
+
+    const std::vector<std::uint8_t> line = card.takeLineOutput(1);
+    ASSERT_EQ(line.size(), 20000u);
+    const auto change = std::adjacent_find(line.begin(), line.end(), std::not_equal_to<>());
+    ASSERT_NE(change, line.end());
+    EXPECT_EQ(std::adjacent_find(change + 1, line.end(), std::not_equal_to<>()), line.end())
+        << "the two writes went out as two runs";
+}
+
 TEST_F(SimulatedLine, WiringSurvivesClosingAndReopeningThePort) {
     card.plugLoopback(2);
     open(2)->close();
@@ -187,15 +241,6 @@ struct FramingCase {
     LineState receiver;
     bool intact;
 };
-
-LineState with(std::uint32_t baud, std::uint8_t bits, Parity parity, StopBits stop) {
-    LineState line;
-    line.baudRate = baud;
-    line.byteSize = bits;
-    line.parity = parity;
-    line.stopBits = stop;
-    return line;
-}
 
 class SimulatedLineFraming : public SimulatedLine, public ::testing::WithParamInterface<FramingCase> {};
 
