@@ -69,11 +69,8 @@ public:
     // These exist once start-up has got past the command line.
     CMainFrame* mainFrame() const { return m_pMainWnd.get(); }
     engine::TestSession& session() { return *m_session; }
-    platform::ComPortBackend& serialBackend() { return *m_backend; }
     platform::MainWindowNotices& notices();
-    platform::ProfileStore* profile() const { return m_profile.get(); }
 
-    platform::MessageSink& messages() { return *m_messages; }
     const config::RecentFileList& recentFileList() const { return m_recentFiles; }
     bool settingsRead() const { return m_settingsRead; }
 

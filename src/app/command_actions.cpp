@@ -37,6 +37,8 @@ QAction* CommandActions::make(int id, std::string_view menuText) {
     const std::string_view accelerator = res::menuAccelerator(menuText);
     if (!accelerator.empty()) a->setShortcut(QKeySequence(qtext(accelerator)));
     a->setStatusTip(qtext(res::statusPrompt(command.prompt)));
+    // What context help (Shift+F1) shows for the item or button clicked.
+    a->setWhatsThis(a->statusTip());
     a->setToolTip(qtext(res::toolTip(command.prompt)));
     connect(a, &QAction::triggered, this, [this, id] { emit triggered(id); });
     actions_.emplace(id, a);

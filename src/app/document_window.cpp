@@ -20,10 +20,9 @@ void CBrenmoorView::paintEvent(QPaintEvent*) {}
 
 CChildFrame::CChildFrame(const QString& title, QWidget* parent)
     : QMdiSubWindow(parent, Qt::FramelessWindowHint),
-      document_(new CBrenmoorDoc(title, this)),
-      view_(new CBrenmoorView) {
+      document_(new CBrenmoorDoc(title, this)) {
     setAttribute(Qt::WA_DeleteOnClose);
-    setWidget(view_);
+    setWidget(new CBrenmoorView);
 }
 
 }  // namespace brenmoor::app

@@ -41,11 +41,9 @@ public:
     explicit CChildFrame(const QString& title, QWidget* parent = nullptr);
 
     CBrenmoorDoc* document() const { return document_; }
-    CBrenmoorView* view() const { return view_; }
 
 private:
     CBrenmoorDoc* document_;
-    CBrenmoorView* view_;
 };
 
 }  // namespace brenmoor::app

@@ -96,7 +96,6 @@ void CMainFrame::createBars() {
         toolBar_->addAction(a);
     }
     addToolBar(Qt::TopToolBarArea, toolBar_);
-    setDockNestingEnabled(true);
 
     QStatusBar* bar = statusBar();
     messagePane_ = new QLabel(QString::fromLatin1(res::kIdleMessage), bar);
@@ -174,15 +173,6 @@ void CMainFrame::fillRecentFiles(QMenu* menu, QAction* before) {
         recentActions_.push_back(entry);
     }
     for (QAction* a : recentActions_) menu->insertAction(before, a);
-}
-
-QMenu* CMainFrame::popup(int menuId, const QString& title) const {
-    const auto it = menus_.find(menuId);
-    if (it == menus_.end()) return nullptr;
-    for (QMenu* menu : it->second) {
-        if (menu->title() == title) return menu;
-    }
-    return nullptr;
 }
 
 void CMainFrame::showMenu(int menuId) {

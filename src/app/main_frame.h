@@ -55,7 +55,6 @@ public:
     QToolBar* toolBar() const { return toolBar_; }
     QLabel* messagePane() const { return messagePane_; }
     QLabel* backendPane() const { return backendPane_; }
-    QMenu* popup(int menuId, const QString& title) const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

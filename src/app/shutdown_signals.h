@@ -18,9 +18,6 @@ public:
     explicit ShutdownSignals(QObject* parent = nullptr);
     ~ShutdownSignals() override;
 
-    // False when the socket or the handlers could not be set up.
-    bool isActive() const { return notifier_ != nullptr; }
-
 signals:
     void received(int signalNumber);
 
