@@ -47,13 +47,16 @@ void writePackets(SerialDevice& device, const std::atomic<bool>& running) {
     while (running) device.write(packet.data(), packet.size(), 10000ms, done);
 }
 
+// When a pass's count of waiting characters was taken, and the characters received up to
+// then. The count is taken between `before` and `after`; every character it reports is
+// read in the same pass, so `total` is exactly what had arrived at that moment.
 struct ReadMark {
-    Clock::time_point at;
-    std::uint64_t total;  // characters received up to and including this read
+    Clock::time_point before;
+    Clock::time_point after;
+    std::uint64_t total;
 };
 
-// Waits for characters and reads them as the receive thread does, noting when each read
-// ended and how many characters had come by then.
+// Waits for characters and reads them as the receive thread does, marking each pass.
 void readCharacters(SerialDevice& device, const std::atomic<bool>& running, std::vector<ReadMark>& marks) {
     std::vector<std::uint8_t> buffer(kReadLimit);
     std::uint64_t total = 0;
@@ -62,22 +65,27 @@ void readCharacters(SerialDevice& device, const std::atomic<bool>& running, std:
         std::uint32_t occurred = 0;
         if (device.waitEvent(occurred) != WaitStatus::Completed || !(occurred & kEvRxChar)) continue;
         std::uint32_t waiting = 0;
+        const auto before = Clock::now();
         if (!device.clearErrors(waiting) || waiting == 0) continue;
+        const auto after = Clock::now();
         std::size_t done = 0;
         device.read(buffer.data(), std::min(waiting, kReadLimit), 10000ms, done);
         total += done;
-        marks.push_back({Clock::now(), total});
+        if (waiting <= kReadLimit && done == waiting) marks.push_back({before, after, total});
     }
 }
 
-// Characters per second between the first and the last read inside the window. Each read
-// takes everything that has arrived, so the window starts and ends on arrivals and no
-// partial character skews the rate.
+// Characters per second between two passes inside the window, each one whose count was
+// taken within a tight bracket, so a thread switch around a pass does not move the
+// window's ends.
 double receivedRate(const std::vector<ReadMark>& marks, Clock::time_point from, Clock::time_point to) {
-    const auto first = std::find_if(marks.begin(), marks.end(), [&](const ReadMark& m) { return m.at >= from; });
-    const auto last = std::find_if(marks.rbegin(), marks.rend(), [&](const ReadMark& m) { return m.at <= to; });
-    if (first == marks.end() || last == marks.rend() || last->at <= first->at) return 0;
-    return static_cast<double>(last->total - first->total) / seconds(last->at - first->at);
+    constexpr auto kTight = 50us;
+    auto usable = [&](const ReadMark& m) { return m.before >= from && m.after <= to && m.after - m.before <= kTight; };
+    const auto first = std::find_if(marks.begin(), marks.end(), usable);
+    const auto last = std::find_if(marks.rbegin(), marks.rend(), usable);
+    if (first == marks.end() || last == marks.rend() || last->before <= first->after) return 0;
+    auto middle = [](const ReadMark& m) { return m.before + (m.after - m.before) / 2; };
+    return static_cast<double>(last->total - first->total) / seconds(middle(*last) - middle(*first));
 }
 
 void simulatedLine(std::uint32_t baud, Clock::duration measured) {

@@ -117,7 +117,7 @@ void SimulatedCard::hangUp(int comNumber) {
     port.open->gone = true;
     port.open->tx.clear();
     port.open->rx.clear();
-    port.open->changed.notify_all();
+    port.open->notifyEveryone();
     port.open.reset();
     state_->notifyAll();
 }
@@ -143,7 +143,7 @@ std::size_t SimulatedCard::inject(int comNumber, const std::vector<std::uint8_t>
     const std::size_t room = open.rxCapacity > open.rx.size() ? open.rxCapacity - open.rx.size() : 0;
     const std::size_t fitted = std::min(room, bytes.size());
     open.rx.insert(open.rx.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(fitted));
-    open.changed.notify_all();
+    open.arrivals.notify_all();
     return fitted;
 }
 

@@ -152,9 +152,14 @@ std::optional<SimulatedCardState::Nanos> SimulatedCardState::roomTime(int comNum
 
 void SimulatedCardState::queueForTransmit(int comNumber, const std::uint8_t* data, std::size_t count, Nanos now) {
     SimulatedOpenPort& open = *ports_[comNumber].open;
-    if (open.tx.empty()) open.transmitter.start(now);
+    const bool newBurst = open.tx.empty();
+    if (newBurst) open.transmitter.start(now);
     open.tx.insert(open.tx.end(), data, data + count);
-    notifyLine(comNumber);
+    // Characters added behind others already on their way arrive later than those, so
+    // only a new burst can bring the receiver's next arrival forward.
+    int destinationCom = 0;
+    if (SimulatedOpenPort* destination = newBurst ? destinationOf(comNumber, destinationCom) : nullptr)
+        destination->arrivals.notify_all();
 }
 
 void SimulatedCardState::setWriteStalled(int comNumber, bool stalled, Nanos now) {
@@ -179,20 +184,20 @@ void SimulatedCardState::setInternalLoopback(int comNumber, bool on) {
     notifyLine(comNumber);
 }
 
-void SimulatedCardState::waitFor(std::unique_lock<std::mutex>& lock, SimulatedOpenPort& open,
+void SimulatedCardState::waitFor(std::unique_lock<std::mutex>& lock, std::condition_variable& condition,
                                  std::optional<Nanos> wake) {
     if (virtualClock_ || !wake) {
-        open.changed.wait(lock);
+        condition.wait(lock);
         return;
     }
     const std::chrono::steady_clock::time_point until(
         std::chrono::duration_cast<std::chrono::steady_clock::duration>(*wake));
-    open.changed.wait_until(lock, until);
+    condition.wait_until(lock, until);
 }
 
 void SimulatedCardState::notifyPort(int comNumber) {
     const SimulatedPort* port = findPort(comNumber);
-    if (port && port->open) port->open->changed.notify_all();
+    if (port && port->open) port->open->notifyEveryone();
 }
 
 void SimulatedCardState::notifyLine(int comNumber) {
@@ -203,7 +208,7 @@ void SimulatedCardState::notifyLine(int comNumber) {
 
 void SimulatedCardState::notifyAll() {
     for (auto& [com, port] : ports_)
-        if (port.open) port.open->changed.notify_all();
+        if (port.open) port.open->notifyEveryone();
 }
 
 }  // namespace brenmoor::platform

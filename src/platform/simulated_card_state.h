@@ -33,7 +33,12 @@ inline constexpr std::chrono::nanoseconds kReceiveCoalescing = std::chrono::mill
 // One open of a port: what a handle refers to. A new open gets a fresh one, so a handle
 // that was closed or hung up never reaches the port again.
 struct SimulatedOpenPort {
-    std::condition_variable changed;
+    std::condition_variable arrivals;  // receive waits and reads sleep on it
+    std::condition_variable room;      // writes sleep on it
+    void notifyEveryone() {
+        arrivals.notify_all();
+        room.notify_all();
+    }
     bool closed = false;
     bool gone = false;
     std::size_t rxCapacity = kSimulatedDefaultQueue;
@@ -100,11 +105,12 @@ public:
     // When the port's transmit queue will have room for `needed` more bytes.
     std::optional<Nanos> roomTime(int comNumber, std::size_t needed, Nanos now) const;
 
-    // Sleeps on the open port's condition until `wake` (a clock reading) or a change. On
-    // the virtual clock only a change or advance() wakes it.
-    void waitFor(std::unique_lock<std::mutex>& lock, SimulatedOpenPort& open, std::optional<Nanos> wake);
+    // Sleeps on one of an open port's conditions until `wake` (a clock reading) or a
+    // change. On the virtual clock only a change or advance() wakes it.
+    void waitFor(std::unique_lock<std::mutex>& lock, std::condition_variable& condition, std::optional<Nanos> wake);
+    // For changes of a port's settings, wiring or state: everyone waiting on it.
     void notifyPort(int comNumber);
-    // Wakes the port and the port its output reaches.
+    // The same for the port and the other end of its null-modem pair.
     void notifyLine(int comNumber);
     void notifyAll();
 

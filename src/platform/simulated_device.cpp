@@ -85,7 +85,7 @@ bool SimulatedDevice::setEventMask(std::uint32_t mask) {
     if (!usable()) return false;
     open_->eventMask = mask;
     ++open_->maskChanges;
-    card_->notifyPort(comNumber_);
+    open_->arrivals.notify_all();
     return true;
 }
 
@@ -110,7 +110,7 @@ WaitStatus SimulatedDevice::waitEvent(std::uint32_t& occurred) {
             break;
         }
         const bool wantsCharacters = (open_->eventMask & kEvRxChar) != 0;
-        card_->waitFor(lock, *open_, wantsCharacters ? card_->receiveWake(comNumber_) : std::nullopt);
+        card_->waitFor(lock, open_->arrivals, wantsCharacters ? card_->receiveWake(comNumber_) : std::nullopt);
     }
     open_->waiting = false;
     return status;
@@ -138,7 +138,7 @@ IoStatus SimulatedDevice::write(const std::uint8_t* data, std::size_t count, std
     while (open_->writerActive) {
         if (!usable()) return IoStatus::Failed;
         if (card_->now() >= giveUp) return IoStatus::TimedOut;
-        card_->waitFor(lock, *open_, giveUp);
+        card_->waitFor(lock, open_->room, giveUp);
     }
     open_->writerActive = true;
     IoStatus status = IoStatus::Completed;
@@ -164,10 +164,10 @@ IoStatus SimulatedDevice::write(const std::uint8_t* data, std::size_t count, std
         }
         const std::size_t wanted = std::min(count - done, open_->txCapacity);
         const std::optional<Nanos> roomAt = card_->roomTime(comNumber_, wanted, now);
-        card_->waitFor(lock, *open_, roomAt ? std::min(*roomAt, giveUp) : giveUp);
+        card_->waitFor(lock, open_->room, roomAt ? std::min(*roomAt, giveUp) : giveUp);
     }
     open_->writerActive = false;
-    card_->notifyPort(comNumber_);
+    open_->room.notify_all();
     return status;
 }
 
@@ -186,7 +186,7 @@ IoStatus SimulatedDevice::read(std::uint8_t* buffer, std::size_t count, std::chr
         if (!usable()) return IoStatus::Failed;
         if (open_->rx.size() >= count || now >= giveUp) break;
         const std::optional<Nanos> arrival = card_->nextArrival(comNumber_);
-        card_->waitFor(lock, *open_, arrival ? std::min(*arrival, giveUp) : giveUp);
+        card_->waitFor(lock, open_->arrivals, arrival ? std::min(*arrival, giveUp) : giveUp);
     }
     done = std::min(count, open_->rx.size());
     std::copy_n(open_->rx.begin(), done, buffer);
@@ -225,7 +225,7 @@ void SimulatedDevice::close() {
     open_->rx.clear();
     SimulatedPort& cardPort = port();
     if (cardPort.open == open_) cardPort.open.reset();
-    open_->changed.notify_all();
+    open_->notifyEveryone();
 }
 
 bool SimulatedDevice::isClosed() const {

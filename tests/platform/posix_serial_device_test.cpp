@@ -7,6 +7,7 @@
 #include <termios.h>
 
 #include <fstream>
+#include <ostream>
 
 #include "platform/device_extras.h"
 #include "platform/driver_requests.h"
@@ -43,6 +44,8 @@ struct OpenFailureCase {
     const char* name;
     std::string (*path)(const test::TempDir&);
     OpenFailure kind;
+
+    friend void PrintTo(const OpenFailureCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class PosixOpenFailure : public ::testing::TestWithParam<OpenFailureCase> {};
@@ -126,6 +129,8 @@ struct FieldCase {
     void (*change)(LineState&);
     tcflag_t controlFlags;  // of CSTOPB, CRTSCTS, PARODD, CMSPAR
     tcflag_t inputFlags;    // of IXON, IXOFF
+
+    friend void PrintTo(const FieldCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class PosixLineField : public PosixDevice, public ::testing::WithParamInterface<FieldCase> {};
@@ -186,6 +191,8 @@ struct RequestCase {
     std::uint32_t code;
     std::vector<std::uint8_t> block;
     bool succeeds;
+
+    friend void PrintTo(const RequestCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class PosixCardRequest : public PosixDevice, public ::testing::WithParamInterface<RequestCase> {};
@@ -221,6 +228,8 @@ struct WriteBoundCase {
     const char* name;
     Timeouts timeouts;
     std::chrono::milliseconds limit;
+
+    friend void PrintTo(const WriteBoundCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class PosixWriteBound : public PosixDevice, public ::testing::WithParamInterface<WriteBoundCase> {};

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "platform/driver_requests.h"
 #include "platform/simulated_card.h"
 
@@ -95,6 +97,8 @@ struct StallCase {
     const char* name;
     Timeouts timeouts;
     std::chrono::milliseconds limit;
+
+    friend void PrintTo(const StallCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class SimulatedStall : public SimulatedFaults, public ::testing::WithParamInterface<StallCase> {};

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -82,6 +84,8 @@ struct TimingCase {
     Parity parity;
     StopBits stopBits;
     double bitsPerCharacter;
+
+    friend void PrintTo(const TimingCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class SimulatedLineTiming : public SimulatedLine, public ::testing::WithParamInterface<TimingCase> {};
@@ -240,6 +244,8 @@ struct FramingCase {
     const char* name;
     LineState receiver;
     bool intact;
+
+    friend void PrintTo(const FramingCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class SimulatedLineFraming : public SimulatedLine, public ::testing::WithParamInterface<FramingCase> {};
