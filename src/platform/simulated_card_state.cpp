@@ -178,9 +178,8 @@ void SimulatedCardState::lineStateChanged(int comNumber, Nanos now) {
 }
 
 void SimulatedCardState::setInternalLoopback(int comNumber, bool on) {
-    SimulatedPort& port = ports_[comNumber];
-    notifyLine(comNumber);  // the port it fed until now
-    port.open->internalLoopback = on;
+    // Its own input and its null-modem peer's both change sources.
+    ports_[comNumber].open->internalLoopback = on;
     notifyLine(comNumber);
 }
 

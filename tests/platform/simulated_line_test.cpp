@@ -3,13 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <algorithm>
 #include <cmath>
 #include <functional>
 #include <future>
 #include <numeric>
+#include <ostream>
 
 #include "platform/driver_requests.h"
 #include "platform/simulated_card.h"
