@@ -35,10 +35,12 @@ CScrollingDialog::CScrollingDialog(QWidget* parent, Qt::WindowFlags flags)
         bar->setSingleStep(1);
         bar->hide();
     }
-    connect(horizontalBar_, &QAbstractSlider::actionTriggered, this,
-            [this](int action) { applyScroll(ScrollAxis::Horizontal, action); });
-    connect(verticalBar_, &QAbstractSlider::actionTriggered, this,
-            [this](int action) { applyScroll(ScrollAxis::Vertical, action); });
+    for (auto [bar, axis] : {std::pair{horizontalBar_, ScrollAxis::Horizontal}, std::pair{verticalBar_, ScrollAxis::Vertical}}) {
+        connect(bar, &QAbstractSlider::actionTriggered, this,
+                [this, axis = axis](int action) { applyScroll(axis, requestFor(action)); });
+        connect(bar, &QAbstractSlider::sliderReleased, this,
+                [this, axis = axis] { applyScroll(axis, ScrollRequest::ThumbPosition); });
+    }
 }
 
 void CScrollingDialog::initialiseFrame() {
@@ -130,11 +132,11 @@ void CScrollingDialog::placeContent() {
     content_->move(-horizontal_.position * kHorizontalStepPixels, -vertical_.position * kVerticalStepPixels);
 }
 
-void CScrollingDialog::applyScroll(ScrollAxis axis, int sliderAction) {
+void CScrollingDialog::applyScroll(ScrollAxis axis, ScrollRequest request) {
     const bool horizontal = axis == ScrollAxis::Horizontal;
     ScrollState& state = horizontal ? horizontal_ : vertical_;
     QScrollBar* bar = horizontal ? horizontalBar_ : verticalBar_;
-    const int change = scrollChange(axis, requestFor(sliderAction), state, bar->sliderPosition());
+    const int change = scrollChange(axis, request, state, bar->sliderPosition());
     if (change != 0) {
         state.position += change;
         placeContent();

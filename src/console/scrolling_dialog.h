@@ -47,7 +47,7 @@ private:
     void scrollBack();
     void recompute();
     void placeContent();
-    void applyScroll(ScrollAxis axis, int sliderAction);
+    void applyScroll(ScrollAxis axis, ScrollRequest request);
     QSize barExtents() const;
 
     QWidget* viewport_;
