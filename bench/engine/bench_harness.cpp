@@ -1,45 +1,31 @@
 #include "bench_harness.h"
 
 #include "platform/com_names.h"
+#include "support/forwarding_device.h"
 
 namespace brenmoor::bench {
 namespace {
 
-class MeasuringDevice : public platform::SerialDevice {
+class MeasuringDevice : public test::ForwardingDevice {
 public:
     MeasuringDevice(platform::SerialHandle inner, int comNumber, MeasuringBackend& backend)
-        : inner_(std::move(inner)), com_(comNumber), backend_(backend) {}
+        : ForwardingDevice(std::move(inner)), com_(comNumber), backend_(backend) {}
 
-    bool setupQueues(std::size_t in, std::size_t out) override { return inner_->setupQueues(in, out); }
-    bool getLineState(platform::LineState& state) override { return inner_->getLineState(state); }
-    bool setLineState(const platform::LineState& state) override { return inner_->setLineState(state); }
-    bool setTimeouts(const platform::Timeouts& timeouts) override { return inner_->setTimeouts(timeouts); }
-    bool purge(unsigned flags) override { return inner_->purge(flags); }
-    bool setEventMask(std::uint32_t mask) override { return inner_->setEventMask(mask); }
-    platform::WaitStatus waitEvent(std::uint32_t& occurred) override { return inner_->waitEvent(occurred); }
-    bool clearErrors(std::uint32_t& waiting) override { return inner_->clearErrors(waiting); }
     platform::IoStatus write(const std::uint8_t* data, std::size_t count, std::chrono::milliseconds limit,
                              std::size_t& done) override {
         const Clock::time_point started = Clock::now();
-        const platform::IoStatus status = inner_->write(data, count, limit, done);
+        const platform::IoStatus status = ForwardingDevice::write(data, count, limit, done);
         backend_.recordWrite(com_, started, data, done);
         return status;
     }
     platform::IoStatus read(std::uint8_t* buffer, std::size_t count, std::chrono::milliseconds limit,
                             std::size_t& done) override {
-        const platform::IoStatus status = inner_->read(buffer, count, limit, done);
+        const platform::IoStatus status = ForwardingDevice::read(buffer, count, limit, done);
         backend_.recordRead(com_, buffer, done);
         return status;
     }
-    bool deviceControl(std::uint32_t code, const std::uint8_t* input, std::size_t length) override {
-        return inner_->deviceControl(code, input, length);
-    }
-    bool isGone() const override { return inner_->isGone(); }
-    void close() override { inner_->close(); }
-    bool isClosed() const override { return inner_->isClosed(); }
 
 private:
-    platform::SerialHandle inner_;
     int com_;
     MeasuringBackend& backend_;
 };

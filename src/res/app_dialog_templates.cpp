@@ -3,19 +3,6 @@
 #include <string>
 
 namespace brenmoor::res {
-namespace {
-
-ControlTemplate control(int id, ControlKind kind, std::string caption, DluRect rect, unsigned style = kStyleNone) {
-    ControlTemplate c;
-    c.id = id;
-    c.kind = kind;
-    c.caption = std::move(caption);
-    c.rect = rect;
-    c.style = style;
-    return c;
-}
-
-}  // namespace
 
 const DialogTemplate& aboutTemplate() {
     static const DialogTemplate t{

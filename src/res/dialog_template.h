@@ -4,6 +4,7 @@
 // a template into widgets (dialog_builder.h).
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace brenmoor::res {
@@ -57,6 +58,12 @@ struct ControlTemplate {
     unsigned style = kStyleNone;
     std::vector<std::string> items;  // drop-down list entries, in order
 };
+
+// A control without drop-down entries, as most template rows are.
+inline ControlTemplate control(int id, ControlKind kind, std::string caption, DluRect rect,
+                               unsigned style = kStyleNone) {
+    return {id, kind, std::move(caption), rect, style, {}};
+}
 
 struct DialogTemplate {
     int resourceId = 0;

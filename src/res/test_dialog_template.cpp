@@ -22,16 +22,6 @@ constexpr std::array<Origin, kTestDialogPanelCount> kPanelOrigins{{
 }};
 constexpr int kPanelHeight = 155;
 
-ControlTemplate control(int id, ControlKind kind, std::string caption, DluRect rect, unsigned style = kStyleNone) {
-    ControlTemplate c;
-    c.id = id;
-    c.kind = kind;
-    c.caption = std::move(caption);
-    c.rect = rect;
-    c.style = style;
-    return c;
-}
-
 // Panel 1's controls are laid out from its origin at (10, 10).
 DluRect at(const Origin& o, int x, int y, int width, int height) {
     return {o.x + x - 10, o.y + y - 10, width, height};
