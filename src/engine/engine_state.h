@@ -10,6 +10,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <utility>
 
 #include "config/port_settings.h"
 #include "engine/console_model.h"
@@ -17,12 +18,17 @@
 #include "engine/port_send_state.h"
 #include "engine/stop_signal.h"
 #include "engine/thread_params.h"
-#include "engine/transfer_health.h"
 #include "platform/events.h"
 #include "platform/message_box.h"
 #include "serial/open_test_ports.h"
 
 namespace brenmoor::engine {
+
+template <std::size_t... I>
+std::array<PortSendState, sizeof...(I)> sendStatesCounting(std::atomic<std::int32_t>& runningPortCount,
+                                                            std::index_sequence<I...>) {
+    return {(static_cast<void>(I), PortSendState(runningPortCount))...};
+}
 
 struct EngineState {
     EngineState(config::SettingsTables& settings, platform::MessageSink& sink) : tables(settings), messages(sink) {}
@@ -35,14 +41,15 @@ struct EngineState {
     // The console, once made; it is discarded only while no session runs.
     std::atomic<ConsoleModel*> g_pTestDlg{nullptr};
 
-    std::array<PortRunState, config::kPortCount> portRunState;
-    std::array<FileTransferState, config::kPortCount> fileTransfer;
-    std::array<PortSendState, config::kPortCount> sending;
-    std::array<TransferHealth, config::kPortCount> health;
-
     serial::SessionPortTable ports;
     std::atomic<std::uint8_t> sessionActive{0};
     std::atomic<std::int32_t> runningPortCount{0};
+
+    std::array<PortRunState, config::kPortCount> portRunState;
+    std::array<FileTransferState, config::kPortCount> fileTransfer;
+    // Each port's run and failure state; it keeps runningPortCount.
+    std::array<PortSendState, config::kPortCount> sending =
+        sendStatesCounting(runningPortCount, std::make_index_sequence<config::kPortCount>{});
     platform::EventHandle writeEvent;
     StopSignal sessionStop;
 

@@ -1,6 +1,6 @@
 #pragma once
 // A message sink that keeps the message of one transfer instead of showing it, so the
-// caller can decide whether the port's failure is news (transfer_health.h) and show it
+// caller can decide whether the port's failure is news (port_send_state.h) and show it
 // only after it has let go of the port's locks. One thread uses it at a time.
 
 #include <optional>

@@ -21,11 +21,7 @@ bool PortTester::waitForPortTurn(int port) {
     return !engine_.sessionStop.waitUntil(engine_.sending[port].earliestNext());
 }
 
-bool PortTester::portStillSending(int port) const {
-    if (!onTransmitThread()) return true;
-    return engine_.portRunState[port].running.load() != 0 && !engine_.sending[port].firstPacketPending.load() &&
-           engine_.health[port].inUse();
-}
+bool PortTester::portStillSending(int port) const { return !onTransmitThread() || engine_.sending[port].sending(); }
 
 void PortTester::SendPacket(int port) {
     if (!waitForPortTurn(port)) return;
@@ -51,9 +47,8 @@ void PortTester::SendPacket(int port) {
     }
     // 10. The delay runs from here; the window thread leaves it to the transmit thread,
     // which builds nothing for the port before it has passed.
-    const Clock::time_point delayEnds = Clock::now() + writeDelay(engine_.tables);
-    sending.setEarliestNext(delayEnds);
-    sending.firstPacketPending.store(false);
+    const Clock::time_point delayEnds = onTransmitThread() ? sending.packetBuilt(writeDelay(engine_.tables))
+                                                           : sending.firstPacketBuilt(writeDelay(engine_.tables));
 
     if (console) {
         // 7.
@@ -150,8 +145,11 @@ void PortTester::writePacket(int port, std::unique_lock<std::mutex>& building, s
     const bool written = ports_[port].Write(buffers_[port].data(), length);
     writing.unlock();
     const std::optional<platform::MessageBoxRequest> message = held_[port].take();
-    if (!written && message)
-        engine_.health[port].failed(*message, handles_[port] && handles_[port]->isGone(), engine_.messages);
+    if (written || !message) return;
+    if (handles_[port] && handles_[port]->isGone())
+        portLost(port);
+    else
+        transferFailed(port, *message);
 }
 
 }  // namespace brenmoor::engine

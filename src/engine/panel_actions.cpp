@@ -10,23 +10,23 @@ bool isPort(int port) { return port >= 0 && port < config::kPortCount; }
 }  // namespace
 
 void PanelActions::RunClicked(int port) {
-    // 1.
-    if (!isPort(port) || !engine_.ports.portOpen[port]) return;
-    // 2.
-    engine_.runningPortCount.fetch_add(1);
-    // 3. The transmit thread leaves the port alone until its first packet is out.
-    engine_.sending[port].firstPacketPending.store(true);
-    engine_.portRunState[port].running.store(1);
-    // 4.
+    // Only a port this session opened runs, and only until the session stops: a Run between
+    // Stop and the finish would leave the port running into the next session.
+    if (!isPort(port) || !engine_.ports.portOpen[port] || engine_.sessionActive.load() == 0) return;
+    // Counts the port as running; the transmit thread leaves it alone until its first
+    // packet is out.
+    if (!engine_.sending[port].run()) return;
+    // A port whose device has gone stops again at once, with its message and nothing else.
+    if (const platform::SerialHandle& handle = engine_.ports.handles[port]; handle && handle->isGone()) {
+        tester_.portLost(port);
+        return;
+    }
     tester_.StartPort(port);
 }
 
-void PanelActions::StopClicked(int port) {
-    // 1.
-    engine_.runningPortCount.fetch_sub(1);
-    // 2.
-    tester_.StopPort(port);
-}
+// The port leaves the running-port count with its send state, so a click the window took
+// after the port had stopped by itself (its device gone) changes no count.
+void PanelActions::StopClicked(int port) { tester_.StopPort(port); }
 
 void PanelActions::LoopTestClicked(int port) {
     if (isPort(port)) ApplyLoopTestChoice(engine_, port);

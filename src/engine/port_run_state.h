@@ -1,8 +1,8 @@
 #pragma once
-// Per-port progress of a test: whether the port runs and how many packets it has sent,
-// and how far a file being sent in chunks has gone. The flags are read by the transmit
-// thread while the window thread changes them, so they are atomics; the file positions
-// change only under the port's building lock (port_send_state.h).
+// Per-port progress of a test: how many packets the port has sent, and how far a file
+// being sent in chunks has gone. Whether the port runs is its send state's
+// (port_send_state.h). The count and the flag are read by one thread while another changes
+// them, so they are atomics; the file positions change only under the port's building lock.
 
 #include <atomic>
 #include <cstdint>
@@ -10,7 +10,6 @@
 namespace brenmoor::engine {
 
 struct PortRunState {
-    std::atomic<std::uint8_t> running{0};
     std::atomic<std::int32_t> packetsSent{0};
 };
 

@@ -1,6 +1,23 @@
 #pragma once
-// What keeps one port's packets in order when the window thread sends a port's first
-// packet and the transmit thread sends the rest.
+// One port's place in a test session: whether its test runs, when its next packet may be
+// built, which of its failures the operator has been told about, and the locks that keep
+// its packets in order. Every change of these goes through here:
+//
+//   reset()              session start: Stopped, nothing reported, no delay pending
+//   run()                Run click: Stopped -> Starting; the running-port count rises
+//   firstPacketBuilt()   the window thread has built the first packet: Starting -> Sending,
+//                        and the write delay runs from now
+//   packetBuilt()        a later packet: the write delay runs from now
+//   stop()               Stop click, session stop or a lost device: Starting or Sending ->
+//                        Stopped; the running-port count falls
+//   failed()             a transfer failed: the next packet waits a short pause as well;
+//                        true for the first failure with this message since reset() or run()
+//   lost()               the device has gone: true the first time since reset() or run()
+//
+// Starting keeps the transmit thread off the port until the window thread has sent its
+// first packet, so that packet is the first counted. The running-port count changes only
+// with the state, so it always equals the ports that are not Stopped, however Stop clicks,
+// session stop and lost devices meet.
 //
 // `building` is held while a packet is built, counted and shown, and by StopPort, so a
 // stop never meets a half-counted packet and no packet is built for a stopped port once
@@ -10,24 +27,58 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <mutex>
+#include <string>
+#include <vector>
 
 namespace brenmoor::engine {
 
 using Clock = std::chrono::steady_clock;
 
-struct PortSendState {
+// How long a port waits after a failed transfer before it tries again, so a port that
+// keeps failing at once costs no busy loop.
+inline constexpr std::chrono::milliseconds kRetryPause{100};
+
+class PortSendState {
+public:
+    enum class Phase : std::uint8_t { Stopped, Starting, Sending };
+
+    explicit PortSendState(std::atomic<std::int32_t>& runningPortCount) : runningPorts_(runningPortCount) {}
+    PortSendState(const PortSendState&) = delete;
+    PortSendState& operator=(const PortSendState&) = delete;
+
+    void reset();
+    // False (and nothing changes) when the port already runs.
+    bool run();
+    // Both return when the write delay ends.
+    Clock::time_point firstPacketBuilt(Clock::duration writeDelay);
+    Clock::time_point packetBuilt(Clock::duration writeDelay);
+    // True when the port was running.
+    bool stop();
+    bool failed(const std::string& message);
+    bool lost();
+
+    // The port's `running` flag: from Run until it is stopped.
+    bool running() const { return phase_.load() != Phase::Stopped; }
+    // The transmit thread serves the port.
+    bool sending() const { return phase_.load() == Phase::Sending; }
+    // No packet of the port is built before this time.
+    Clock::time_point earliestNext() const { return Clock::time_point(Clock::duration(notBefore_.load())); }
+
     std::mutex building;
     std::mutex writing;
-    // Set from a Run click until the window thread has built the port's first packet: the
-    // transmit thread leaves the port alone meanwhile, so that packet is the first counted.
-    std::atomic<bool> firstPacketPending{false};
-    // No packet of the port is built before this time: the write delay after a first
-    // packet, which the window thread does not wait out itself.
-    std::atomic<Clock::rep> notBefore{0};
 
-    Clock::time_point earliestNext() const { return Clock::time_point(Clock::duration(notBefore.load())); }
-    void setEarliestNext(Clock::time_point when) { notBefore.store(when.time_since_epoch().count()); }
+private:
+    void notBefore(Clock::time_point when);
+    void forgetReports();
+
+    std::atomic<std::int32_t>& runningPorts_;
+    std::atomic<Phase> phase_{Phase::Stopped};
+    std::atomic<Clock::rep> notBefore_{0};
+    std::mutex reportsMutex_;
+    std::vector<std::string> reportedFailures_;
+    bool lostReported_ = false;
 };
 
 }  // namespace brenmoor::engine

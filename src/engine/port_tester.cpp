@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -16,6 +17,12 @@ template <std::size_t... I>
 std::array<serial::CSerialPort, config::kPortCount> portsReportingTo(
     std::array<HeldMessage, config::kPortCount>& held, std::index_sequence<I...>) {
     return {serial::CSerialPort(held[I])...};
+}
+
+platform::MessageBoxRequest noLongerAvailable(int port, std::int64_t comNumber) {
+    return {"Port" + std::to_string(port + 1) + " (COM" + std::to_string(comNumber) +
+                ") is no longer available; its test has stopped",
+            "Error", platform::MessageIcon::Warning, platform::MessageOwner::MainWindow};
 }
 
 }  // namespace
@@ -67,10 +74,9 @@ void PortTester::StopPort(int port) {
     // 2.
     ConsoleModel* console = engine_.g_pTestDlg.load();
     if (!console) return;
-    // 3.
-    engine_.portRunState[port].running.store(0);
+    // 3. Stopping the send state also takes the port out of the running-port count.
+    engine_.sending[port].stop();
     engine_.portRunState[port].packetsSent.store(0);
-    engine_.sending[port].firstPacketPending.store(false);
     // 4.
     console->setEnabled(port,
                         {PanelControl::Run, PanelControl::Transfer, PanelControl::InternalLoopTest,
@@ -90,6 +96,16 @@ void PortTester::ProcessReceived(int port) {
     // 3.
     ShowReceivedText(engine_, port,
                      std::string_view(reinterpret_cast<const char*>(block.receivedCopy.data()), count));
+}
+
+void PortTester::transferFailed(int port, const platform::MessageBoxRequest& message) {
+    if (engine_.sending[port].failed(message.text)) engine_.messages.showMessage(message);
+}
+
+void PortTester::portLost(int port) {
+    StopPort(port);
+    if (engine_.sending[port].lost())
+        engine_.messages.showMessage(noLongerAvailable(port, engine_.tables.m_PortRegistry[port].nComBase + 1));
 }
 
 void PortTester::PanelButtonsOn() {

@@ -6,6 +6,8 @@
 // table and leaves the write delay after a port's first packet to the transmit thread. A
 // transmit-thread tester addresses the table copied at start, waits the write delays out
 // itself and sends nothing on a port that was stopped since the thread looked at it.
+// Whatever thread meets a failed transfer reports it through the port's send state, so the
+// port gets one message for each kind of failure, not one from each thread.
 
 #include <array>
 #include <cstdint>
@@ -45,6 +47,13 @@ public:
 
     void PanelButtonsOn();
     void PanelButtonsOff();
+
+    // A transfer of the port failed with `message` while its device is there: the message
+    // is shown for the first such failure only, and the port is tried again after a pause.
+    void transferFailed(int port, const platform::MessageBoxRequest& message);
+    // The port's device has gone: the port's test stops as a Stop click would stop it, and
+    // the operator is told once.
+    void portLost(int port);
 
 private:
     bool onTransmitThread() const { return transmit_ != nullptr; }

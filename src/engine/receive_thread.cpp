@@ -7,13 +7,9 @@
 namespace brenmoor::engine {
 namespace {
 
-const platform::MessageBoxRequest kReadFailed{"Unable to Read to the comm port", "Read Error",
-                                              platform::MessageIcon::None, platform::MessageOwner::MainWindow};
-
 void receiveUntilSessionEnds(EngineState& engine, RxThreadParams& params) {
     const int port = params.portIndex;
     const platform::SerialHandle& handle = params.portHandle;
-    TransferHealth& health = engine.health[port];
 
     // 1.
     HeldMessage held;
@@ -26,11 +22,6 @@ void receiveUntilSessionEnds(EngineState& engine, RxThreadParams& params) {
     handle->setEventMask(platform::kEvRxChar);
     // 3.
     while (params.sessionFlag->load() != 0) {
-        // A port taken out of use is left alone until the session stops.
-        if (!health.inUse()) {
-            engine.sessionStop.wait();
-            continue;
-        }
         // 3.1 and 3.2.
         std::uint32_t mask = 0;
         switch (handle->waitEvent(mask)) {
@@ -42,8 +33,9 @@ void receiveUntilSessionEnds(EngineState& engine, RxThreadParams& params) {
             if (params.sessionFlag->load() != 0) engine.sessionStop.wait();
             continue;
         case platform::WaitStatus::DeviceGone:
-            health.failed(kReadFailed, true, engine.messages);
-            continue;
+            // Nothing can arrive any more: the port's test stops, and so does this thread.
+            tester.portLost(port);
+            return;
         }
         // 3.3.
         if ((mask & platform::kEvRxChar) == 0) continue;
@@ -54,7 +46,13 @@ void receiveUntilSessionEnds(EngineState& engine, RxThreadParams& params) {
             *params.countSlot = static_cast<std::int32_t>(count);
             tester.ProcessReceived(port);
         } else if (const auto message = held.take()) {
-            health.failed(*message, handle->isGone(), engine.messages);
+            if (handle->isGone()) {
+                tester.portLost(port);
+                return;
+            }
+            tester.transferFailed(port, *message);
+            // The bytes still waiting would complete the next wait at once.
+            engine.sessionStop.waitUntil(Clock::now() + kRetryPause);
         }
     }
 }

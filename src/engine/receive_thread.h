@@ -1,6 +1,6 @@
 #pragma once
 // The receive thread of one open port: reads whatever the port receives for the whole
-// session and hands it to receive processing.
+// session, or until the port's device has gone, and hands it to receive processing.
 
 #include "engine/engine_state.h"
 #include "engine/thread_params.h"

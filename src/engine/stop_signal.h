@@ -1,6 +1,6 @@
 #pragma once
-// Raised when the session stops: ends the transmit thread's write-delay waits early and
-// releases a receive thread that has stopped using its port.
+// Raised when the session stops: ends early the threads' timed waits (a write delay, the
+// pause after a failed transfer) and a wait that only the stop can end.
 
 #include <chrono>
 #include <condition_variable>

@@ -71,15 +71,12 @@ void TestSession::Start() {
         threadExitEvent_.reset();
         return;
     }
-    // 6. Each session starts with every port in use and no delay pending.
+    // 6. Each session starts with every port stopped, no failure reported and no delay
+    // pending.
     engine_.sessionActive.store(1);
     engine_.runningPortCount.store(0);
     engine_.sessionStop.clear();
-    for (int port = 0; port < config::kPortCount; ++port) {
-        engine_.health[port].reset();
-        engine_.sending[port].firstPacketPending.store(false);
-        engine_.sending[port].setEarliestNext(Clock::time_point{});
-    }
+    for (PortSendState& sending : engine_.sending) sending.reset();
     // 7.
     txParams_.portHandles = engine_.ports.handles;
     // 8.
@@ -147,8 +144,7 @@ void TestSession::Stop() {
         }
         engine_.fileTransfer[port].continuation.store(0);
     }
-    // Ends the write delay the transmit thread may be waiting out, and releases a receive
-    // thread whose port is out of use.
+    // Ends the write delay or the pause after a failure that a thread may be waiting out.
     engine_.sessionStop.raise();
     // 4.
     engine_.sessionActive.store(0);

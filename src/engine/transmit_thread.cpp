@@ -9,11 +9,8 @@
 namespace brenmoor::engine {
 namespace {
 
-// A port the send loop serves: running, its first packet out, and still in use.
-bool isSending(const EngineState& engine, int port) {
-    return engine.portRunState[port].running.load() != 0 && !engine.sending[port].firstPacketPending.load() &&
-           engine.health[port].inUse();
-}
+// A port the send loop serves: running, with its first packet out.
+bool isSending(const EngineState& engine, int port) { return engine.sending[port].sending(); }
 
 void sendWhileAnyPortRuns(EngineState& engine, std::vector<std::unique_ptr<PortTester>>& testers) {
     for (;;) {

@@ -171,7 +171,7 @@ TEST_F(PacketTest, WithoutAConsoleNothingIsSentOrCounted) {
 }
 
 TEST_F(PacketTest, APortIndexOutsideTheCardIsRejectedWithDefault) {
-    engine.portRunState[kPort].running.store(1);
+    ASSERT_TRUE(engine.sending[kPort].run());
     console.takeChangedPorts();
 
     tester.StartPort(8);
@@ -184,7 +184,7 @@ TEST_F(PacketTest, APortIndexOutsideTheCardIsRejectedWithDefault) {
     EXPECT_EQ(messages.messages(), std::vector<platform::MessageBoxRequest>(4, defaultBox));
     EXPECT_EQ(console.takeChangedPorts(), 0u);
     EXPECT_TRUE(written().empty());
-    EXPECT_EQ(engine.portRunState[kPort].running.load(), 1);
+    EXPECT_TRUE(engine.sending[kPort].running());
 }
 
 }  // namespace

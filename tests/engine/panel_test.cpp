@@ -25,7 +25,7 @@ TEST_F(PanelTest, RunOnAPortTheSessionDidNotOpenChangesNothing) {
 
     EXPECT_EQ(panel(3), before);
     EXPECT_EQ(engine().runningPortCount.load(), 0);
-    EXPECT_EQ(engine().portRunState[3].running.load(), 0);
+    EXPECT_FALSE(running(3));
     EXPECT_TRUE(backend.log.writes().empty());
     EXPECT_TRUE(messages.messages().empty());
     ASSERT_TRUE(stopAndFinish());

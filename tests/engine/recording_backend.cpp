@@ -24,12 +24,17 @@ public:
     platform::IoStatus write(const std::uint8_t* data, std::size_t count, std::chrono::milliseconds limit,
                              std::size_t& done) override {
         backend_.log.addWrite(com_, data, count);
-        return ForwardingDevice::write(data, count, limit, done);
+        const platform::IoStatus status = ForwardingDevice::write(data, count, limit, done);
+        if (status != platform::IoStatus::Completed) backend_.log.addFailure(com_);
+        return status;
     }
     platform::IoStatus read(std::uint8_t* buffer, std::size_t count, std::chrono::milliseconds limit,
                             std::size_t& done) override {
         const platform::IoStatus status = ForwardingDevice::read(buffer, count, limit, done);
-        if (status == platform::IoStatus::Completed) backend_.log.addStep(com_, "read " + std::to_string(done));
+        if (status == platform::IoStatus::Completed)
+            backend_.log.addStep(com_, "read " + std::to_string(done));
+        else
+            backend_.log.addFailure(com_);
         return status;
     }
 
@@ -48,6 +53,17 @@ void TransferLog::addWrite(int comNumber, const std::uint8_t* data, std::size_t 
 void TransferLog::addStep(int comNumber, std::string step) {
     std::lock_guard lock(mutex_);
     steps_.emplace_back(comNumber, std::move(step));
+}
+
+void TransferLog::addFailure(int comNumber) {
+    std::lock_guard lock(mutex_);
+    ++failures_[comNumber];
+}
+
+int TransferLog::failuresOf(int comNumber) const {
+    std::lock_guard lock(mutex_);
+    const auto found = failures_.find(comNumber);
+    return found == failures_.end() ? 0 : found->second;
 }
 
 std::vector<WriteRecord> TransferLog::writes() const {

@@ -1,9 +1,11 @@
 #pragma once
 // A back end that opens its ports through another one and records, per port, every write
-// (its bytes, in the order writes started across all ports) and the waits and reads of the
-// receive side, so tests can see packet boundaries and receive passes. Safe from any thread.
+// (its bytes, in the order writes started across all ports), the waits and reads of the
+// receive side, and the transfers that failed, so tests can see packet boundaries, receive
+// passes and retries. Safe from any thread.
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -22,15 +24,19 @@ class TransferLog {
 public:
     void addWrite(int comNumber, const std::uint8_t* data, std::size_t count);
     void addStep(int comNumber, std::string step);
+    void addFailure(int comNumber);
     std::vector<WriteRecord> writes() const;
     std::vector<WriteRecord> writesOf(int comNumber) const;
     // "wait" for each completed wait with characters, "read N" for each read of N bytes.
     std::vector<std::string> receiveSteps(int comNumber) const;
+    // Writes and reads on the port that did not complete.
+    int failuresOf(int comNumber) const;
 
 private:
     mutable std::mutex mutex_;
     std::vector<WriteRecord> writes_;
     std::vector<std::pair<int, std::string>> steps_;
+    std::map<int, int> failures_;
 };
 
 class RecordingBackend : public platform::SerialBackend {

@@ -40,9 +40,15 @@ engine::ConsoleModel* TestConsole::create() {
     return model.get();
 }
 
-SessionTest::SessionTest() {
+SessionTest::SessionTest(platform::SimulatedCard::Clock clock) : card(clock) {
     for (int port = 0; port < config::kPortCount; ++port) tables.m_PortRegistry[port].nComBase = 3 + port;
     tables.m_strWriteDelay.setText("0");
+}
+
+std::size_t SessionTest::readsOf(int port) {
+    std::size_t reads = 0;
+    for (const std::string& step : backend.log.receiveSteps(com(port))) reads += step.starts_with("read ") ? 1 : 0;
+    return reads;
 }
 
 void SessionTest::markPort(int port) {

@@ -60,7 +60,7 @@ public:
 
 class SessionTest : public ::testing::Test {
 protected:
-    SessionTest();
+    explicit SessionTest(platform::SimulatedCard::Clock clock = platform::SimulatedCard::Clock::Real);
 
     // Marks the port for testing on COM(4 + port) at 921600 bit/s, 8N1, no flow control.
     void markPort(int port);
@@ -76,6 +76,9 @@ protected:
     engine::ConsoleModel& panels() { return *console.model; }
     engine::PanelState panel(int port) { return console.model->panel(port); }
     std::int32_t packetsSent(int port) { return engine().portRunState[port].packetsSent.load(); }
+    bool running(int port) { return engine().sending[port].running(); }
+    // Reads of the port's receive side that delivered bytes.
+    std::size_t readsOf(int port);
 
     config::SettingsTables tables;
     engine::CommandFlags flags;

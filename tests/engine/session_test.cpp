@@ -133,6 +133,33 @@ TEST_F(SessionTest, StopThenReportsOnlyOnceTheSessionHasFinished) {
     EXPECT_TRUE(flags.isIdle());
 }
 
+TEST_F(SessionTest, RunBetweenStopAndTheFinishDoesNothingAndNoPortRunsIntoTheNextSession) {
+    markPort(0);
+    markPort(1);
+    setPattern(0, 1, 0, 0, 0);
+    setPattern(1, 0, 1, 0, 0);
+    engine::PanelActions actions(engine());
+    session.Start();
+    session.Stop();
+
+    actions.RunClicked(0);
+
+    EXPECT_FALSE(running(0));
+    EXPECT_EQ(engine().runningPortCount.load(), 0);
+    EXPECT_FALSE(panel(0).isEnabled(engine::PanelControl::Stop));
+    EXPECT_TRUE(backend.log.writesOf(com(0)).empty());
+    ASSERT_TRUE(finishWhenThreadsEnd());
+    for (int port = 0; port < config::kPortCount; ++port) EXPECT_FALSE(running(port)) << "port " << port;
+
+    // In the next session only the port that is started transmits.
+    session.Start();
+    actions.RunClicked(1);
+    ASSERT_TRUE(eventually([&] { return packetsSent(1) >= 20; }));
+    EXPECT_TRUE(backend.log.writesOf(com(0)).empty());
+    ASSERT_TRUE(stopAndFinish());
+    EXPECT_TRUE(messages.messages().empty());
+}
+
 TEST(SessionLifetimeTest, ASessionStillRunningAtTheEndStopsAndJoinsItsThreads) {
     config::SettingsTables tables;
     tables.m_strWriteDelay.setText("0");
