@@ -43,7 +43,6 @@ void ConsoleModel::initialise(const std::array<config::PortTestOptions, config::
     for (int port = 0; port < config::kPortCount; ++port) {
         const config::PortTestOptions& options = portTest[port];
         change(port, [&](PanelState& s) {
-            // 2.
             s.loopTestChecked = false;
             s.enableChecked = portOpen[port] != 0;
             s.errorChecked = options.nStopError != 0;
@@ -55,12 +54,10 @@ void ConsoleModel::initialise(const std::array<config::PortTestOptions, config::
             appendToBox(s.sentText, options.strTxData);
             s.receivedText.clear();
             appendToBox(s.receivedText, options.strRxData);
-            // 3 is kTextBoxLimit. 4.
             s.packetCount = "0";
-            // 5.
+            // The time boxes are offered only for "Time"; Stop only once the port runs.
             s.enabled[static_cast<int>(PanelControl::Hours)] = options.nStopTime != 0;
             s.enabled[static_cast<int>(PanelControl::Minutes)] = options.nStopTime != 0;
-            // 6.
             s.enabled[static_cast<int>(PanelControl::Stop)] = false;
         });
     }

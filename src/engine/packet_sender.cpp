@@ -29,31 +29,26 @@ void PortTester::SendPacket(int port) {
     std::unique_lock building(sending.building);
     if (!portStillSending(port)) return;
 
-    // 1.
     engine_.fileTransfer[port].readPosition = 0;
-    // 2.
+    // Without a console nothing is sent or counted; the write delay is kept all the same.
     ConsoleModel* console = engine_.g_pTestDlg.load();
     std::int32_t packetNumber = 0;
     std::uint32_t length = 0;
     if (console) {
-        // 3.
         ports_[port].Attach(handles_[port]);
         const bool show = console->isEnableChecked(port);
-        // 4.
         length = buildPacket(port);
-        // 5, 6 and 9.
         countAndShow(port, length, show);
         packetNumber = engine_.portRunState[port].packetsSent.load();
     }
-    // 10. The delay runs from here; the window thread leaves it to the transmit thread,
+    // The write delay runs from here; the window thread leaves it to the transmit thread,
     // which builds nothing for the port before it has passed.
     const Clock::time_point delayEnds = onTransmitThread() ? sending.packetBuilt(writeDelay(engine_.tables))
                                                            : sending.firstPacketBuilt(writeDelay(engine_.tables));
 
     if (console) {
-        // 7.
         writePacket(port, building, length);
-        // 8.
+        // The first packet of the only running port wakes the transmit thread, asleep until now.
         const platform::EventHandle& writeEvent = onTransmitThread() ? transmit_->writeEvent : engine_.writeEvent;
         if (packetNumber == 1 && engine_.runningPortCount.load() == 1 && writeEvent) writeEvent->set();
     } else {
@@ -63,15 +58,12 @@ void PortTester::SendPacket(int port) {
 }
 
 void PortTester::SendNextChunk(int port) {
-    // 1.
     ConsoleModel* console = engine_.g_pTestDlg.load();
     if (!console || !waitForPortTurn(port)) return;
     std::unique_lock building(engine_.sending[port].building);
     if (!portStillSending(port)) return;
-    // 2.
     ports_[port].Attach(handles_[port]);
     const bool show = console->isEnableChecked(port);
-    // 3.
     FileTransferState& file = engine_.fileTransfer[port];
     std::uint32_t length = 0;
     if (file.remaining >= kChunkSize) {
@@ -82,7 +74,6 @@ void PortTester::SendNextChunk(int port) {
         file.continuation.store(0);
         length = takeFileChunk(port, file.remaining);
     }
-    // 4 and 5.
     buffers_[port][length] = 0;
     countAndShow(port, length, show);
     writePacket(port, building, length);

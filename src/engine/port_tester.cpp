@@ -40,44 +40,38 @@ PortTester::PortTester(EngineState& engine, const TxThreadParams& params)
 
 void PortTester::StartPort(int port) {
     if (!acceptPortIndex(port, engine_.messages)) return;
-    // 2.
     ConsoleModel* console = engine_.g_pTestDlg.load();
     if (!console) return;
-    // 3.
     {
         std::lock_guard building(engine_.sending[port].building);
         engine_.portRunState[port].packetsSent.store(0);
     }
     console->setPacketCount(port, "0");
-    // 4.
     console->setEnabled(port,
                         {PanelControl::Run, PanelControl::Transfer, PanelControl::InternalLoopTest,
                          PanelControl::TestForever, PanelControl::Time, PanelControl::Enable},
                         false);
     console->setEnabled(port, {PanelControl::Stop}, true);
-    // 5.
     console->clearTexts(port);
-    // 6.
+    // Whatever the port received before its test is discarded; its output is left alone.
     if (const platform::SerialHandle& handle = engine_.ports.handles[port]; handle && !handle->isClosed())
         handle->purge(platform::kPurgeRxClear);
-    // 7.
+    // A ticked loopback is sent again; an unticked one sends nothing.
     if (console->isLoopTestChecked(port)) ApplyLoopTestChoice(engine_, port);
-    // 8.
+    // The first packet goes out from here; the transmit thread sends the rest.
     SendPacket(port);
 }
 
 void PortTester::StopPort(int port) {
     if (!acceptPortIndex(port, engine_.messages)) return;
     std::lock_guard building(engine_.sending[port].building);
-    // 1.
+    // The next packet starts afresh, not in the middle of a file.
     engine_.fileTransfer[port].continuation.store(0);
-    // 2.
     ConsoleModel* console = engine_.g_pTestDlg.load();
     if (!console) return;
-    // 3. Stopping the send state also takes the port out of the running-port count.
+    // Stopping the send state also takes the port out of the running-port count.
     engine_.sending[port].stop();
     engine_.portRunState[port].packetsSent.store(0);
-    // 4.
     console->setEnabled(port,
                         {PanelControl::Run, PanelControl::Transfer, PanelControl::InternalLoopTest,
                          PanelControl::TestForever, PanelControl::Enable},
@@ -88,12 +82,10 @@ void PortTester::StopPort(int port) {
 void PortTester::ProcessReceived(int port) {
     ReceiveBlock& block = engine_.receiveBlocks[port];
     const RxThreadParams& params = engine_.rxParams[port];
-    // 2.
     const auto count = static_cast<std::size_t>(std::clamp<std::int32_t>(
         *params.countSlot, 0, static_cast<std::int32_t>(block.receivedCopy.size() - 1)));
     std::memcpy(block.receivedCopy.data(), params.bufferSlot, count);
     block.receivedCopy[count] = 0;
-    // 3.
     ShowReceivedText(engine_, port,
                      std::string_view(reinterpret_cast<const char*>(block.receivedCopy.data()), count));
 }
@@ -104,8 +96,9 @@ void PortTester::transferFailed(int port, const platform::MessageBoxRequest& mes
 
 void PortTester::portLost(int port) {
     StopPort(port);
-    if (engine_.sending[port].lost())
-        engine_.messages.showMessage(noLongerAvailable(port, engine_.tables.m_PortRegistry[port].nComBase + 1));
+    if (!engine_.sending[port].lost()) return;
+    const std::int64_t comNumber = std::int64_t{engine_.tables.m_PortRegistry[port].nComBase} + 1;
+    engine_.messages.showMessage(noLongerAvailable(port, comNumber));
 }
 
 void PortTester::PanelButtonsOn() {

@@ -11,18 +11,14 @@ void receiveUntilSessionEnds(EngineState& engine, RxThreadParams& params) {
     const int port = params.portIndex;
     const platform::SerialHandle& handle = params.portHandle;
 
-    // 1.
     HeldMessage held;
     serial::CSerialPort serialPort(held);
     serialPort.Attach(handle);
     PortTester tester(engine);
     std::array<std::uint8_t, kReceiveBufferSize> buffer{};
 
-    // 2.
     handle->setEventMask(platform::kEvRxChar);
-    // 3.
     while (params.sessionFlag->load() != 0) {
-        // 3.1 and 3.2.
         std::uint32_t mask = 0;
         switch (handle->waitEvent(mask)) {
         case platform::WaitStatus::Completed:
@@ -37,7 +33,6 @@ void receiveUntilSessionEnds(EngineState& engine, RxThreadParams& params) {
             tester.portLost(port);
             return;
         }
-        // 3.3.
         if ((mask & platform::kEvRxChar) == 0) continue;
         std::uint32_t count = 0;
         if (serialPort.Read(buffer.data(), count)) {
@@ -61,9 +56,7 @@ void receiveUntilSessionEnds(EngineState& engine, RxThreadParams& params) {
 
 int ReceiveThreadProc(EngineState& engine, RxThreadParams& params) {
     receiveUntilSessionEnds(engine, params);
-    // 4.
     params.mainWindow->postThreadDone(params.portIndex);
-    // 5.
     return 0;
 }
 

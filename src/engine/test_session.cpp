@@ -48,22 +48,19 @@ TestSession::~TestSession() {
 
 void TestSession::Start() {
     if (inProgress_) return;
-    // 1.
     threadExitEvent_ = createAutoResetEvent();
     if (!threadExitEvent_) engine_.messages.showMessage(warning("Unable to create the ThreadExitEvent handle"));
-    // 2.
     engine_.ports.openCount = 0;
     serial::OpenTestPorts(engine_.ports, opener_, engine_.tables, backend_, engine_.messages);
-    // 3.
+    // Nothing opened: nothing to run.
     if (!engine_.ports.anyPortOpen) {
         engine_.messages.showMessage(warning("Unable to open any communication port", "ERROR"));
         flags_.setIdle();
         threadExitEvent_.reset();
         return;
     }
-    // 4.
     flags_.setRunning();
-    // 5. Without a console no thread could ever report: the session ends here, with the
+    // Without a console no thread could ever report: the session ends here, with the
     // ports closed and the menus idle.
     if (!showConsole()) {
         releasePorts();
@@ -71,25 +68,21 @@ void TestSession::Start() {
         threadExitEvent_.reset();
         return;
     }
-    // 6. Each session starts with every port stopped, no failure reported and no delay
+    // Each session starts with every port stopped, no failure reported and no delay
     // pending.
     engine_.sessionActive.store(1);
     engine_.runningPortCount.store(0);
     engine_.sessionStop.clear();
     for (PortSendState& sending : engine_.sending) sending.reset();
-    // 7.
+    // The transmit thread's copy of the port table, and its events.
     txParams_.portHandles = engine_.ports.handles;
-    // 8.
     engine_.writeEvent = createAutoResetEvent();
     if (!engine_.writeEvent) engine_.messages.showMessage(warning("Unable to create the Write Event handle"));
-    // 9.
     txParams_.mainWindow = &mainWindow_;
     txParams_.writeEvent = engine_.writeEvent;
     txParams_.exitEvent = threadExitEvent_;
     inProgress_ = true;
-    // 10.
     startWorker(transmitThread_, 0, [this] { TransmitThreadProc(engine_, txParams_); });
-    // 11.
     for (int port = 0; port < config::kPortCount; ++port) {
         if (!engine_.ports.portOpen[port]) continue;
         ReceiveBlock& block = engine_.receiveBlocks[port];
@@ -98,9 +91,7 @@ void TestSession::Start() {
                                                 block.receivedCopy.data()};
         startWorker(block.thread, port, [this, port] { ReceiveThreadProc(engine_, engine_.rxParams[port]); });
     }
-    // 12.
     console_.placeAndShow(kConsoleX, kConsoleY, kConsoleWidth, kConsoleHeight);
-    // 13.
     tester_.PanelButtonsOn();
 }
 
@@ -132,11 +123,11 @@ void TestSession::startWorker(std::thread& thread, int port, std::function<void(
 }
 
 void TestSession::Stop() {
-    // 1.
+    // The receive threads leave their loops at their next look at the flag.
     engine_.sessionActive.store(0);
-    // 2.
     if (threadExitEvent_) threadExitEvent_->set();
-    // 3.
+    // Stops every open port and completes its receive thread's pending wait; no file
+    // transfer is left half sent.
     for (int port = 0; port < config::kPortCount; ++port) {
         if (engine_.ports.portOpen[port]) {
             if (engine_.g_pTestDlg.load()) tester_.StopPort(port);
@@ -146,24 +137,18 @@ void TestSession::Stop() {
     }
     // Ends the write delay or the pause after a failure that a thread may be waiting out.
     engine_.sessionStop.raise();
-    // 4.
-    engine_.sessionActive.store(0);
 }
 
 void TestSession::FinishSession() {
     // Every thread has posted its last notice; joining only lets it return.
     joinWorkers();
     inProgress_ = false;
-    // 1.
     flags_.setIdle();
-    // 2.
     releasePorts();
-    // 3.
     engine_.writeEvent.reset();
     threadExitEvent_.reset();
     txParams_ = TxThreadParams{};
     engine_.rxParams = {};
-    // 4.
     tester_.PanelButtonsOff();
     if (auto finished = std::exchange(whenFinished_, nullptr)) finished();
 }

@@ -14,11 +14,10 @@ bool isSending(const EngineState& engine, int port) { return engine.sending[port
 
 void sendWhileAnyPortRuns(EngineState& engine, std::vector<std::unique_ptr<PortTester>>& testers) {
     for (;;) {
-        // 1.
+        // From the first running port on, one packet for each port that still runs.
         int first = 0;
         while (first < config::kPortCount && !isSending(engine, first)) ++first;
         if (first == config::kPortCount) return;
-        // 2.
         for (int port = first; port < config::kPortCount; ++port) {
             if (!isSending(engine, port)) continue;
             if (engine.fileTransfer[port].continuation.load() != 0)
@@ -31,13 +30,12 @@ void sendWhileAnyPortRuns(EngineState& engine, std::vector<std::unique_ptr<PortT
 
 void transmitUntilExit(EngineState& engine, TxThreadParams& params) {
     lowerCurrentThreadPriority();
-    // 1.
     std::vector<std::unique_ptr<PortTester>> testers;
     for (int port = 0; port < config::kPortCount; ++port)
         testers.push_back(std::make_unique<PortTester>(engine, params));
     bool exit = false;
     while (!exit) {
-        // 2 and 3. Without both events no wait can succeed: say so once, then wait for
+        // Without both events no wait can succeed: say so once, then wait for
         // the session stop instead of failing again and again.
         if (!params.writeEvent || !params.exitEvent) {
             engine.messages.showMessage({"WaitForMultipleObjects failed in write thread", "Error",
@@ -49,7 +47,6 @@ void transmitUntilExit(EngineState& engine, TxThreadParams& params) {
         } else {
             exit = true;
         }
-        // 4.
         params.mainWindow->updateWindow();
     }
 }
@@ -58,7 +55,6 @@ void transmitUntilExit(EngineState& engine, TxThreadParams& params) {
 
 int TransmitThreadProc(EngineState& engine, TxThreadParams& params) {
     transmitUntilExit(engine, params);
-    // 6.
     params.mainWindow->postThreadDone(0);
     return 0;
 }
