@@ -135,6 +135,8 @@ TEST_P(DeviceGone, StopsThePortAsAStopClickWouldWithOneMessageWhileTheOtherPorts
     EXPECT_TRUE(looksReady(1));
     EXPECT_FALSE(running(1));
     EXPECT_EQ(engine().runningPortCount.load(), 0);
+    // Nothing more can arrive: the port's receive thread has ended and said so.
+    ASSERT_TRUE(eventually([&] { return notices.pendingThreadDone() == 1; }));
 
     // A port started afterwards transmits until it is stopped.
     actions.RunClicked(0);
