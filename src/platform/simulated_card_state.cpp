@@ -46,28 +46,35 @@ std::optional<SimulatedCardState::Nanos> SimulatedCardState::nextFinish(const Si
 }
 
 void SimulatedCardState::settle(Nanos now) {
-    // Characters on different lines never meet, so each line is settled on its own. The two
-    // ends of a null-modem pair go in time order, since each may hold the other.
     for (auto& [com, port] : ports_) {
-        SimulatedPort* other = nullptr;
-        int otherCom = 0;
-        if (port.wiring == SimulatedWiring::NullModem) {
-            if (port.peer < com) continue;  // settled with its peer
-            other = &ports_[port.peer];
-            otherCom = port.peer;
+        if (port.wiring != SimulatedWiring::NullModem) {
+            // Only the port's own characters reach it, so they go in one run.
+            if (nextFinish(port)) {
+                for (std::uint64_t due = port.open->transmitter.finishedBy(now, port.line); due > 0 && port.open->sending;
+                     --due)
+                    sendNext(com, port);
+            }
+            continue;
         }
+        if (port.peer < com) continue;  // settled with its peer
+        // Each end of a pair may hold the other, so their characters go in time order.
+        SimulatedPort& other = ports_[port.peer];
         for (;;) {
             const std::optional<Nanos> mine = nextFinish(port);
-            const std::optional<Nanos> theirs = other ? nextFinish(*other) : std::nullopt;
+            const std::optional<Nanos> theirs = nextFinish(other);
             const bool mineFirst = mine && (!theirs || *mine <= *theirs);
-            if (mineFirst && *mine <= now) sendNext(com, port, *mine);
-            else if (!mineFirst && theirs && *theirs <= now) sendNext(otherCom, *other, *theirs);
+            if (mineFirst && *mine <= now) sendNext(com, port);
+            else if (!mineFirst && theirs && *theirs <= now) sendNext(port.peer, other);
             else break;
         }
     }
 }
 
-void SimulatedCardState::sendNext(int comNumber, SimulatedPort& from, Nanos finish) {
+SimulatedCardState::Nanos SimulatedCardState::lastFinish(const SimulatedPort& port) const {
+    return port.open->transmitter.finishTimeOf(0, port.line);
+}
+
+void SimulatedCardState::sendNext(int comNumber, SimulatedPort& from) {
     SimulatedOpenPort& open = *from.open;
     std::uint8_t value;
     if (open.flowCharacter) {
@@ -83,32 +90,34 @@ void SimulatedCardState::sendNext(int comNumber, SimulatedPort& from, Nanos fini
         ++from.lineOutputCount;
         if (from.lineOutput.size() > kSimulatedLineOutputKept) from.lineOutput.pop_front();
     }
-    deliver(comNumber, from, value, finish);
-    refresh(comNumber, finish);
+    deliver(comNumber, from, value);
+    // What could hold the port has refreshed it already; what is left is running dry.
+    if (open.tx.empty() && !open.flowCharacter) refresh(comNumber, lastFinish(from));
 }
 
-void SimulatedCardState::deliver(int fromCom, const SimulatedPort& from, std::uint8_t value, Nanos at) {
-    int destinationCom = 0;
-    SimulatedOpenPort* destination = destinationOf(fromCom, destinationCom);
-    if (!destination) return;
-    const LineState& line = ports_[destinationCom].line;
+void SimulatedCardState::deliver(int fromCom, SimulatedPort& from, std::uint8_t value) {
+    int receiverCom = 0;
+    SimulatedPort* receiver = receiverOf(fromCom, from, receiverCom);
+    if (!receiver) return;
+    SimulatedOpenPort& input = *receiver->open;
+    const LineState& line = receiver->line;
     const std::uint8_t received = receivedCharacter(value, from.line, line);
     const auto xoff = static_cast<std::uint8_t>(line.xoffChar);
     if (line.outX && (received == xoff || received == static_cast<std::uint8_t>(line.xonChar))) {
-        destination->xoffReceived = received == xoff;
-        refresh(destinationCom, at);
+        input.xoffReceived = received == xoff;
+        refresh(receiverCom, lastFinish(from));
         return;
     }
     // A full input queue loses the character, as a UART overrun does.
-    if (destination->rx.size() < destination->rxCapacity) destination->rx.push_back(received);
-    updateThrottle(destinationCom, at);
+    if (input.rx.size() < input.rxCapacity) input.rx.push_back(received);
+    if (!input.throttled && input.rx.size() + throttleMark(input) > input.rxCapacity)
+        updateThrottle(receiverCom, lastFinish(from));
 }
 
 void SimulatedCardState::updateThrottle(int comNumber, Nanos at) {
     SimulatedPort& port = ports_[comNumber];
     SimulatedOpenPort& open = *port.open;
-    // A small queue keeps some hysteresis between holding and releasing.
-    const std::size_t mark = std::min(kSimulatedThrottleRoom, open.rxCapacity / 4);
+    const std::size_t mark = throttleMark(open);
     const std::size_t waiting = std::min(open.rx.size(), open.rxCapacity);
     const bool throttled = open.throttled ? waiting > mark : open.rxCapacity - waiting < mark;
     if (throttled == open.throttled) return;
@@ -120,6 +129,11 @@ void SimulatedCardState::updateThrottle(int comNumber, Nanos at) {
         else open.flowCharacter = static_cast<std::uint8_t>(port.line.xonChar);
     }
     refreshLine(comNumber, at);
+}
+
+std::size_t SimulatedCardState::throttleMark(const SimulatedOpenPort& open) {
+    // A small queue keeps some hysteresis between holding and releasing.
+    return std::min(kSimulatedThrottleRoom, open.rxCapacity / 4);
 }
 
 bool SimulatedCardState::requestToSend(const SimulatedPort& port) const {
@@ -157,9 +171,8 @@ void SimulatedCardState::refresh(int comNumber, Nanos at) {
     open.sending = sending;
     if (sending) {
         open.transmitter.start(at);
-        int destinationCom = 0;
-        if (SimulatedOpenPort* destination = destinationOf(comNumber, destinationCom))
-            destination->arrivals.notify_all();
+        int receiverCom = 0;
+        if (SimulatedPort* receiver = receiverOf(comNumber, port, receiverCom)) receiver->open->arrivals.notify_all();
     }
     open.room.notify_all();
 }
@@ -170,27 +183,17 @@ void SimulatedCardState::refreshLine(int comNumber, Nanos at) {
     if (port.wiring == SimulatedWiring::NullModem) refresh(port.peer, at);
 }
 
-SimulatedOpenPort* SimulatedCardState::destinationOf(int comNumber, int& destinationCom) {
-    SimulatedPort& from = ports_[comNumber];
-    if (from.open->internalLoopback) {
-        destinationCom = comNumber;
-        return from.open.get();
+SimulatedPort* SimulatedCardState::receiverOf(int comNumber, SimulatedPort& from, int& receiverCom) {
+    if (from.open->internalLoopback || from.wiring == SimulatedWiring::LoopbackPlug) {
+        receiverCom = comNumber;
+        return &from;
     }
-    switch (from.wiring) {
-        case SimulatedWiring::None:
-            return nullptr;
-        case SimulatedWiring::LoopbackPlug:
-            destinationCom = comNumber;
-            return from.open.get();
-        case SimulatedWiring::NullModem: {
-            SimulatedPort& to = ports_[from.peer];
-            // A UART in internal loopback does not listen to its input pin.
-            if (!usable(to.open) || to.open->internalLoopback) return nullptr;
-            destinationCom = from.peer;
-            return to.open.get();
-        }
-    }
-    return nullptr;
+    if (from.wiring != SimulatedWiring::NullModem) return nullptr;
+    SimulatedPort& to = ports_[from.peer];
+    // A UART in internal loopback does not listen to its input pin.
+    if (!usable(to.open) || to.open->internalLoopback) return nullptr;
+    receiverCom = from.peer;
+    return &to;
 }
 
 std::array<int, 2> SimulatedCardState::sourcesOf(int comNumber) const {

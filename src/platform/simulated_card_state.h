@@ -147,9 +147,12 @@ public:
     void notifyAll();
 
 private:
-    // Sends the port's next character, which finishes at `finish`.
-    void sendNext(int comNumber, SimulatedPort& from, Nanos finish);
-    void deliver(int fromCom, const SimulatedPort& from, std::uint8_t value, Nanos at);
+    // Sends the port's next character, whose time has come.
+    void sendNext(int comNumber, SimulatedPort& from);
+    void deliver(int fromCom, SimulatedPort& from, std::uint8_t value);
+    // When the port's last character sent finished.
+    Nanos lastFinish(const SimulatedPort& port) const;
+    static std::size_t throttleMark(const SimulatedOpenPort& open);
     void updateThrottle(int comNumber, Nanos at);
     // Brings the port's `sending` up to date; a transmitter that starts begins a burst at `at`.
     void refresh(int comNumber, Nanos at);
@@ -160,7 +163,7 @@ private:
     // When the port's next character finishes, or nullopt while it sends nothing.
     std::optional<Nanos> nextFinish(const SimulatedPort& port) const;
     // The open port that receives what `comNumber` transmits (null: nobody, bytes lost).
-    SimulatedOpenPort* destinationOf(int comNumber, int& destinationCom);
+    SimulatedPort* receiverOf(int comNumber, SimulatedPort& from, int& receiverCom);
     // The ports whose transmitters feed `comNumber`'s input.
     std::array<int, 2> sourcesOf(int comNumber) const;
 

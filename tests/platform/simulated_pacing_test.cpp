@@ -106,7 +106,10 @@ TEST_P(OldWriter, MissesItsBoundWhereverItOutpacesTheLine) {
 INSTANTIATE_TEST_SUITE_P(Rates, OldWriter,
                          ::testing::Values(OldWriterCase{9600, 10ms, true}, OldWriterCase{38400, 10ms, true},
                                            OldWriterCase{57600, 10ms, false}, OldWriterCase{230400, 0ms, true},
-                                           OldWriterCase{460800, 0ms, false}));
+                                           OldWriterCase{460800, 0ms, false}),
+                         [](const auto& info) {
+                             return std::to_string(info.param.baud) + "_delay" + std::to_string(info.param.delay.count());
+                         });
 
 struct PacedCase {
     std::uint32_t baud;
@@ -151,7 +154,10 @@ TEST_P(PacedWrite, NeverTimesOutOnAHealthyLineAndStaysWithinAPacketOfIt) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryRate, PacedWrite, ::testing::ValuesIn(everyRateWithBothDelays()));
+INSTANTIATE_TEST_SUITE_P(EveryRate, PacedWrite, ::testing::ValuesIn(everyRateWithBothDelays()),
+                         [](const auto& info) {
+                             return std::to_string(info.param.baud) + "_delay" + std::to_string(info.param.delay.count());
+                         });
 
 struct StallCase {
     const char* name;
