@@ -42,7 +42,8 @@ bool SimulatedDevice::setupQueues(std::size_t inputBytes, std::size_t outputByte
     if (!usable()) return false;
     if (inputBytes == 0 || outputBytes == 0 || inputBytes > kSimulatedMaxQueue || outputBytes > kSimulatedMaxQueue)
         return false;
-    // The output buffer is the tty's, of a fixed size, whatever was asked for.
+    // Only the input queue takes the size asked for; the output buffer is a tty's, of a
+    // fixed size.
     open_->rxCapacity = inputBytes;
     card_->inputChanged(comNumber_, card_->now());
     card_->notifyPort(comNumber_);
