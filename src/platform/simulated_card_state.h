@@ -12,7 +12,8 @@
 // CTS; a loopback plug, and the UART's internal loopback, tie a port's RTS to its own
 // CTS; nothing plugged in leaves CTS low). A port's input is throttled when fewer than
 // kSimulatedThrottleRoom bytes of its queue are free and released once no more than that
-// many are waiting, as the kernel does. While throttled, a port with RTS handshake drops
+// many are waiting, as the kernel does (a queue under four times that uses a quarter of
+// its size instead). While throttled, a port with RTS handshake drops
 // RTS and one with XON/XOFF on receive sends XOFF (XON when released), ahead of its queued
 // data and even while its own output is held. A port with CTS output flow sends only while
 // CTS is up; one with XON/XOFF on transmit stops on a received XOFF and goes on at XON,
