@@ -1,10 +1,39 @@
 #include "platform/line_timing.h"
 
+#include <bit>
+
 namespace brenmoor::platform {
 namespace {
 
 std::uint8_t dataMask(const LineState& state) {
     return static_cast<std::uint8_t>((1u << state.byteSize) - 1u);
+}
+
+bool hasParityBit(const LineState& state) { return state.parity != Parity::None; }
+
+// The parity bit that goes with `data` under `parity` (which is not None).
+std::uint32_t parityBit(std::uint8_t data, Parity parity) {
+    const std::uint32_t odd = std::popcount(data) & 1u;
+    switch (parity) {
+        case Parity::Even: return odd;
+        case Parity::Odd: return odd ^ 1u;
+        case Parity::Mark: return 1;
+        case Parity::Space: return 0;
+        case Parity::None: break;
+    }
+    return 0;
+}
+
+// The sender's frame after its start bit, least significant first: data bits, parity bit,
+// then the stop bits and an idle line, all 1.
+std::uint32_t frameAfterStart(std::uint8_t value, const LineState& sender) {
+    const std::uint8_t data = value & dataMask(sender);
+    std::uint32_t bits = ~0u << sender.byteSize | data;
+    if (hasParityBit(sender)) {
+        const std::uint32_t at = sender.byteSize;
+        bits = (bits & ~(1u << at)) | parityBit(data, sender.parity) << at;
+    }
+    return bits;
 }
 
 }  // namespace
@@ -15,7 +44,7 @@ std::uint32_t stopHalfBits(const LineState& state) {
 }
 
 std::uint32_t characterHalfBits(const LineState& state) {
-    const std::uint32_t parity = state.parity == Parity::None ? 0 : 1;
+    const std::uint32_t parity = hasParityBit(state) ? 1 : 0;
     return 2 * (1 + state.byteSize + parity) + stopHalfBits(state);
 }
 
@@ -25,15 +54,17 @@ std::chrono::nanoseconds characterTime(const LineState& state) {
     return std::chrono::nanoseconds((halfBits * 1'000'000'000ull + perHalfBitSecond - 1) / perHalfBitSecond);
 }
 
-bool sameFraming(const LineState& sender, const LineState& receiver) {
-    return sender.baudRate == receiver.baudRate && sender.byteSize == receiver.byteSize &&
-           sender.parity == receiver.parity && stopHalfBits(sender) == stopHalfBits(receiver);
-}
-
 std::uint8_t receivedCharacter(std::uint8_t value, const LineState& sender, const LineState& receiver) {
-    const std::uint8_t sent = value & dataMask(sender);
-    if (sameFraming(sender, receiver)) return sent;
-    return static_cast<std::uint8_t>(~sent) & dataMask(receiver);
+    if (sender.baudRate != receiver.baudRate)
+        return static_cast<std::uint8_t>(~(value & dataMask(sender))) & dataMask(receiver);
+
+    const std::uint32_t bits = frameAfterStart(value, sender);
+    const auto data = static_cast<std::uint8_t>(bits & dataMask(receiver));
+    if (!hasParityBit(receiver)) return data;
+    const std::uint32_t parity = bits >> receiver.byteSize & 1u;
+    const std::uint32_t stop = bits >> (receiver.byteSize + 1) & 1u;
+    const bool parityError = parity != parityBit(data, receiver.parity);
+    return parityError || stop == 0 ? 0 : data;
 }
 
 }  // namespace brenmoor::platform

@@ -98,9 +98,17 @@ public:
     // Clears the line error state and reports the number of received bytes waiting.
     virtual bool clearErrors(std::uint32_t& bytesWaiting) = 0;
 
-    // Writes count bytes, waiting at most `limit` (and at most the write time-out) for the
-    // device to accept all of them. `done` receives the bytes accepted. A count of 0
-    // completes at once.
+    // Writes count bytes, paced by the line. It first waits until the device holds no more
+    // than `count` characters the line has not carried yet, so what a write accepts is never
+    // more than about one packet ahead of the line; then it queues all of them and returns
+    // Completed without waiting for them to leave. The whole call is bounded by
+    // pacedWriteBound (transfer_bound.h: from the line's character time, what was queued at
+    // the start, `count` and the write time-outs), never more than `limit`. Timing out
+    // before any byte was queued writes nothing (done = 0) and leaves earlier packets
+    // queued; timing out with part of the packet queued discards at most this packet's
+    // bytes. `done` receives the bytes accepted and not discarded. So only a line that
+    // really stalls (flow control held, a peer that stopped reading) times out. A count of
+    // 0 completes at once.
     virtual IoStatus write(const std::uint8_t* data, std::size_t count,
                            std::chrono::milliseconds limit, std::size_t& done) = 0;
     // Reads up to count bytes, waiting at most `limit`.

@@ -8,7 +8,7 @@
 namespace brenmoor::platform {
 
 SimulatedCard::SimulatedCard(Clock clock)
-    : clock_(clock), state_(std::make_shared<SimulatedCardState>(clock == Clock::Virtual)) {}
+    : clock_(clock), state_(std::make_shared<SimulatedCardState>(clock)) {}
 
 std::unique_lock<std::mutex> SimulatedCard::lockSettled() {
     std::unique_lock lock(state_->mutex);
@@ -33,7 +33,7 @@ SerialHandle SimulatedCard::open(const std::string& device, OpenError& error) {
         return nullptr;
     }
     port.open = std::make_shared<SimulatedOpenPort>();
-    state_->notifyAll();
+    state_->wiringChanged(state_->now());
     error = {};
     return std::make_shared<SimulatedDevice>(state_, *comNumber, port.open);
 }
@@ -50,7 +50,7 @@ void SimulatedCard::unwire(SimulatedPort& port) {
 void SimulatedCard::unplug(int comNumber) {
     auto lock = lockSettled();
     unwire(state_->port(comNumber));
-    state_->notifyAll();
+    state_->wiringChanged(state_->now());
 }
 
 void SimulatedCard::plugLoopback(int comNumber) {
@@ -58,7 +58,7 @@ void SimulatedCard::plugLoopback(int comNumber) {
     SimulatedPort& port = state_->port(comNumber);
     unwire(port);
     port.wiring = SimulatedWiring::LoopbackPlug;
-    state_->notifyAll();
+    state_->wiringChanged(state_->now());
 }
 
 void SimulatedCard::connectNullModem(int first, int second) {
@@ -74,7 +74,7 @@ void SimulatedCard::connectNullModem(int first, int second) {
     a.wiring = b.wiring = SimulatedWiring::NullModem;
     a.peer = second;
     b.peer = first;
-    state_->notifyAll();
+    state_->wiringChanged(state_->now());
 }
 
 void SimulatedCard::setAbsent(int comNumber, bool absent) {
@@ -119,7 +119,7 @@ void SimulatedCard::hangUp(int comNumber) {
     port.open->rx.clear();
     port.open->notifyEveryone();
     port.open.reset();
-    state_->notifyAll();
+    state_->wiringChanged(state_->now());
 }
 
 std::vector<std::uint8_t> SimulatedCard::takeLineOutput(int comNumber) {
@@ -143,8 +143,27 @@ std::size_t SimulatedCard::inject(int comNumber, const std::vector<std::uint8_t>
     const std::size_t room = open.rxCapacity > open.rx.size() ? open.rxCapacity - open.rx.size() : 0;
     const std::size_t fitted = std::min(room, bytes.size());
     open.rx.insert(open.rx.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(fitted));
+    state_->inputChanged(comNumber, state_->now());
     open.arrivals.notify_all();
     return fitted;
+}
+
+std::size_t SimulatedCard::writeWithoutWaiting(int comNumber, const std::vector<std::uint8_t>& bytes) {
+    auto lock = lockSettled();
+    if (!state_->port(comNumber).open) return 0;
+    return state_->queueForTransmit(comNumber, bytes.data(), bytes.size(), state_->now());
+}
+
+std::size_t SimulatedCard::outputQueued(int comNumber) {
+    auto lock = lockSettled();
+    const SimulatedPort& port = state_->port(comNumber);
+    return port.open ? port.open->tx.size() : 0;
+}
+
+bool SimulatedCard::outputRoomReported(int comNumber) {
+    auto lock = lockSettled();
+    const SimulatedPort& port = state_->port(comNumber);
+    return port.open && port.open->tx.size() < kSimulatedWakeupChars;
 }
 
 std::optional<UartOptionBytes> SimulatedCard::uartOptions(int comNumber) {
@@ -169,8 +188,13 @@ bool SimulatedCard::waitPending(int comNumber) {
     return port.open && port.open->waiting;
 }
 
+std::chrono::nanoseconds SimulatedCard::now() {
+    std::lock_guard lock(state_->mutex);
+    return state_->now();
+}
+
 void SimulatedCard::advance(std::chrono::nanoseconds step) {
-    if (clock_ != Clock::Virtual) throw std::logic_error("advance() needs a card on the virtual clock");
+    if (clock_ == Clock::Real) throw std::logic_error("advance() needs a card on a virtual clock");
     std::lock_guard lock(state_->mutex);
     state_->advance(step);
 }

@@ -6,12 +6,16 @@
 // Characters leave a port at the rate of its line state (start, data, parity and stop
 // bits per character) and reach the other end at that moment: nowhere (no wiring), the
 // port's own input (loopback plug, or the UART's internal loopback switched on by the
-// driver request), or the other port of a null-modem pair. Ends whose framing differs
-// receive the complement of each character's data bits. Faults can be injected so every
+// driver request), or the other port of a null-modem pair. What a receiver framing
+// differently takes is in line_timing.h; output buffering and flow control follow the
+// kernel's tty and a 16550 (simulated_card_state.h). Faults can be injected so every
 // error path of the port open and transfers can be driven in tests.
 //
 // The card runs on the real monotonic clock, or on a virtual one that moves only when
-// advance() is called, so tests can check line timing exactly.
+// advance() is called, so tests can check line timing exactly. On the skip-ahead virtual
+// clock a thread that waits for the card (a write waiting for the line, a read for
+// characters) moves the clock on to the moment it waits for instead of sleeping, so a
+// test on one thread can run minutes of line time at once.
 
 #include <chrono>
 #include <cstdint>
@@ -26,7 +30,7 @@ namespace brenmoor::platform {
 
 class SimulatedCard : public SerialBackend {
 public:
-    enum class Clock { Real, Virtual };
+    using Clock = SimulatedCardState::Clock;
 
     explicit SimulatedCard(Clock clock = Clock::Real);
     SimulatedCard(const SimulatedCard&) = delete;
@@ -59,6 +63,12 @@ public:
     std::uint64_t lineOutputCount(int comNumber);
     // Puts bytes straight into the open port's input queue; returns how many fitted.
     std::size_t inject(int comNumber, const std::vector<std::uint8_t>& bytes);
+    // The open port's output buffer as a program sees a tty's: a write that may not wait
+    // takes what fits; the bytes not yet carried by the line (as TIOCOUTQ counts them);
+    // whether room is reported (as poll's POLLOUT).
+    std::size_t writeWithoutWaiting(int comNumber, const std::vector<std::uint8_t>& bytes);
+    std::size_t outputQueued(int comNumber);
+    bool outputRoomReported(int comNumber);
     // The last option block the driver request delivered, as sent.
     std::optional<UartOptionBytes> uartOptions(int comNumber);
     bool internalLoopback(int comNumber);
@@ -66,7 +76,9 @@ public:
     // True while a thread is blocked in waitEvent() on the port.
     bool waitPending(int comNumber);
 
-    // Moves the virtual clock on; only for a card made with Clock::Virtual.
+    // The card's clock reading.
+    std::chrono::nanoseconds now();
+    // Moves a virtual clock on; not for a card on the real clock.
     void advance(std::chrono::nanoseconds step);
 
 private:

@@ -20,10 +20,10 @@ std::optional<SimulatedCardState::Nanos> earlier(std::optional<SimulatedCardStat
 
 }  // namespace
 
-SimulatedCardState::SimulatedCardState(bool virtualClock) : virtualClock_(virtualClock) {}
+SimulatedCardState::SimulatedCardState(Clock clock) : clock_(clock) {}
 
 SimulatedCardState::Nanos SimulatedCardState::now() const {
-    if (virtualClock_) return virtualNow_;
+    if (clock_ != Clock::Real) return virtualNow_;
     return std::chrono::duration_cast<Nanos>(std::chrono::steady_clock::now().time_since_epoch());
 }
 
@@ -40,62 +40,160 @@ const SimulatedPort* SimulatedCardState::findPort(int comNumber) const {
     return it == ports_.end() ? nullptr : &it->second;
 }
 
-bool SimulatedCardState::transmitting(const SimulatedPort& port) const {
-    return usable(port.open) && !port.writeStalled && !port.open->tx.empty();
+std::optional<SimulatedCardState::Nanos> SimulatedCardState::nextFinish(const SimulatedPort& port) const {
+    if (!usable(port.open) || !port.open->sending) return std::nullopt;
+    return port.open->transmitter.finishTimeOf(1, port.line);
 }
 
 void SimulatedCardState::settle(Nanos now) {
     for (auto& [com, port] : ports_) {
-        if (!transmitting(port)) continue;
-        SimulatedOpenPort& open = *port.open;
-        const std::uint64_t finished = open.transmitter.finishedBy(now, port.line);
-        const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(finished, open.tx.size()));
-        if (count == 0) continue;
-        transmitFinished(com, port, count);
-        open.transmitter.consume(count, port.line);
+        if (port.wiring != SimulatedWiring::NullModem) {
+            // Only the port's own characters reach it, so they go in one run.
+            if (nextFinish(port)) {
+                for (std::uint64_t due = port.open->transmitter.finishedBy(now, port.line); due > 0 && port.open->sending;
+                     --due)
+                    sendNext(com, port);
+            }
+            continue;
+        }
+        if (port.peer < com) continue;  // settled with its peer
+        // Each end of a pair may hold the other, so their characters go in time order.
+        SimulatedPort& other = ports_[port.peer];
+        for (;;) {
+            const std::optional<Nanos> mine = nextFinish(port);
+            const std::optional<Nanos> theirs = nextFinish(other);
+            const bool mineFirst = mine && (!theirs || *mine <= *theirs);
+            if (mineFirst && *mine <= now) sendNext(com, port);
+            else if (!mineFirst && theirs && *theirs <= now) sendNext(port.peer, other);
+            else break;
+        }
     }
 }
 
-void SimulatedCardState::transmitFinished(int comNumber, SimulatedPort& from, std::size_t count) {
+SimulatedCardState::Nanos SimulatedCardState::lastFinish(const SimulatedPort& port) const {
+    return port.open->transmitter.finishTimeOf(0, port.line);
+}
+
+void SimulatedCardState::sendNext(int comNumber, SimulatedPort& from) {
     SimulatedOpenPort& open = *from.open;
-    int destinationCom = 0;
-    SimulatedOpenPort* destination = destinationOf(comNumber, destinationCom);
-    const LineState* receiverLine = destination ? &ports_[destinationCom].line : nullptr;
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint8_t value = open.tx.front();
+    std::uint8_t value;
+    if (open.flowCharacter) {
+        value = *open.flowCharacter;
+        open.flowCharacter.reset();
+    } else {
+        value = open.tx.front();
         open.tx.pop_front();
-        if (!open.internalLoopback) {
-            from.lineOutput.push_back(value);
-            ++from.lineOutputCount;
-        }
-        // A full input queue loses the character, as a UART overrun does.
-        if (destination && destination->rx.size() < destination->rxCapacity)
-            destination->rx.push_back(receivedCharacter(value, from.line, *receiverLine));
     }
-    while (from.lineOutput.size() > kSimulatedLineOutputKept) from.lineOutput.pop_front();
+    open.transmitter.consume(1, from.line);
+    if (!open.internalLoopback) {
+        from.lineOutput.push_back(value);
+        ++from.lineOutputCount;
+        if (from.lineOutput.size() > kSimulatedLineOutputKept) from.lineOutput.pop_front();
+    }
+    deliver(comNumber, from, value);
+    // What could hold the port has refreshed it already; what is left is running dry.
+    if (open.tx.empty() && !open.flowCharacter) refresh(comNumber, lastFinish(from));
 }
 
-SimulatedOpenPort* SimulatedCardState::destinationOf(int comNumber, int& destinationCom) {
-    SimulatedPort& from = ports_[comNumber];
-    if (from.open->internalLoopback) {
-        destinationCom = comNumber;
-        return from.open.get();
+void SimulatedCardState::deliver(int fromCom, SimulatedPort& from, std::uint8_t value) {
+    int receiverCom = 0;
+    SimulatedPort* receiver = receiverOf(fromCom, from, receiverCom);
+    if (!receiver) return;
+    SimulatedOpenPort& input = *receiver->open;
+    const LineState& line = receiver->line;
+    const std::uint8_t received = receivedCharacter(value, from.line, line);
+    const auto xoff = static_cast<std::uint8_t>(line.xoffChar);
+    if (line.outX && (received == xoff || received == static_cast<std::uint8_t>(line.xonChar))) {
+        input.xoffReceived = received == xoff;
+        refresh(receiverCom, lastFinish(from));
+        return;
     }
-    switch (from.wiring) {
+    // A full input queue loses the character, as a UART overrun does.
+    if (input.rx.size() < input.rxCapacity) input.rx.push_back(received);
+    if (!input.throttled && input.rx.size() + throttleMark(input) > input.rxCapacity)
+        updateThrottle(receiverCom, lastFinish(from));
+}
+
+void SimulatedCardState::updateThrottle(int comNumber, Nanos at) {
+    SimulatedPort& port = ports_[comNumber];
+    SimulatedOpenPort& open = *port.open;
+    const std::size_t mark = throttleMark(open);
+    const std::size_t waiting = std::min(open.rx.size(), open.rxCapacity);
+    const bool throttled = open.throttled ? waiting > mark : open.rxCapacity - waiting < mark;
+    if (throttled == open.throttled) return;
+    open.throttled = throttled;
+    if (port.line.inX) {
+        // Releasing before a pending XOFF went out just cancels it.
+        if (throttled) open.flowCharacter = static_cast<std::uint8_t>(port.line.xoffChar);
+        else if (open.flowCharacter) open.flowCharacter.reset();
+        else open.flowCharacter = static_cast<std::uint8_t>(port.line.xonChar);
+    }
+    refreshLine(comNumber, at);
+}
+
+std::size_t SimulatedCardState::throttleMark(const SimulatedOpenPort& open) {
+    // A small queue keeps some hysteresis between holding and releasing.
+    return std::min(kSimulatedThrottleRoom, open.rxCapacity / 4);
+}
+
+bool SimulatedCardState::requestToSend(const SimulatedPort& port) const {
+    return usable(port.open) && !(port.line.rtsControl == RtsControl::Handshake && port.open->throttled);
+}
+
+bool SimulatedCardState::clearToSend(int comNumber, const SimulatedPort& port) const {
+    if (port.open->internalLoopback) return requestToSend(port);
+    switch (port.wiring) {
         case SimulatedWiring::None:
-            return nullptr;
+            return false;
         case SimulatedWiring::LoopbackPlug:
-            destinationCom = comNumber;
-            return from.open.get();
+            return requestToSend(port);
         case SimulatedWiring::NullModem: {
-            SimulatedPort& to = ports_[from.peer];
-            // A UART in internal loopback does not listen to its input pin.
-            if (!usable(to.open) || to.open->internalLoopback) return nullptr;
-            destinationCom = from.peer;
-            return to.open.get();
+            // A UART in internal loopback keeps its RTS off the pin.
+            const SimulatedPort* peer = findPort(port.peer);
+            return peer && peer->peer == comNumber && requestToSend(*peer) && !peer->open->internalLoopback;
         }
     }
-    return nullptr;
+    return false;
+}
+
+bool SimulatedCardState::mayTransmit(int comNumber, const SimulatedPort& port) const {
+    if (port.line.outxCtsFlow && !clearToSend(comNumber, port)) return false;
+    return !(port.line.outX && port.open->xoffReceived);
+}
+
+void SimulatedCardState::refresh(int comNumber, Nanos at) {
+    SimulatedPort& port = ports_[comNumber];
+    if (!usable(port.open)) return;
+    SimulatedOpenPort& open = *port.open;
+    const bool sending =
+        !port.writeStalled && (open.flowCharacter || (!open.tx.empty() && mayTransmit(comNumber, port)));
+    if (sending == open.sending) return;
+    open.sending = sending;
+    if (sending) {
+        open.transmitter.start(at);
+        int receiverCom = 0;
+        if (SimulatedPort* receiver = receiverOf(comNumber, port, receiverCom)) receiver->open->arrivals.notify_all();
+    }
+    open.room.notify_all();
+}
+
+void SimulatedCardState::refreshLine(int comNumber, Nanos at) {
+    refresh(comNumber, at);
+    const SimulatedPort& port = ports_[comNumber];
+    if (port.wiring == SimulatedWiring::NullModem) refresh(port.peer, at);
+}
+
+SimulatedPort* SimulatedCardState::receiverOf(int comNumber, SimulatedPort& from, int& receiverCom) {
+    if (from.open->internalLoopback || from.wiring == SimulatedWiring::LoopbackPlug) {
+        receiverCom = comNumber;
+        return &from;
+    }
+    if (from.wiring != SimulatedWiring::NullModem) return nullptr;
+    SimulatedPort& to = ports_[from.peer];
+    // A UART in internal loopback does not listen to its input pin.
+    if (!usable(to.open) || to.open->internalLoopback) return nullptr;
+    receiverCom = from.peer;
+    return &to;
 }
 
 std::array<int, 2> SimulatedCardState::sourcesOf(int comNumber) const {
@@ -115,12 +213,8 @@ std::array<int, 2> SimulatedCardState::sourcesOf(int comNumber) const {
 
 std::optional<SimulatedCardState::Nanos> SimulatedCardState::nextArrival(int comNumber) const {
     std::optional<Nanos> next;
-    for (int source : sourcesOf(comNumber)) {
-        if (source == 0) continue;
-        const SimulatedPort& port = *findPort(source);
-        if (!transmitting(port)) continue;
-        next = earlier(next, port.open->transmitter.finishTimeOf(1, port.line));
-    }
+    for (int source : sourcesOf(comNumber))
+        if (source != 0) next = earlier(next, nextFinish(*findPort(source)));
     return next;
 }
 
@@ -131,61 +225,84 @@ std::optional<SimulatedCardState::Nanos> SimulatedCardState::receiveWake(int com
     for (int source : sourcesOf(comNumber)) {
         if (source == 0) continue;
         const SimulatedPort& port = *findPort(source);
-        if (!transmitting(port)) continue;
-        const SimulatedTransmitter& transmitter = port.open->transmitter;
+        if (!nextFinish(port)) continue;
+        const SimulatedOpenPort& open = *port.open;
+        const std::uint64_t queued = open.tx.size() + (open.flowCharacter ? 1 : 0);
         const std::uint64_t arriving =
-            std::min<std::uint64_t>(transmitter.finishedBy(*first + kReceiveCoalescing, port.line), port.open->tx.size());
-        if (arriving > 0) wake = std::max(wake, transmitter.finishTimeOf(arriving, port.line));
+            std::min<std::uint64_t>(open.transmitter.finishedBy(*first + kReceiveCoalescing, port.line), queued);
+        if (arriving > 0) wake = std::max(wake, open.transmitter.finishTimeOf(arriving, port.line));
     }
     return wake;
 }
 
-std::optional<SimulatedCardState::Nanos> SimulatedCardState::roomTime(int comNumber, std::size_t needed,
-                                                                      Nanos now) const {
-    const SimulatedPort& port = *findPort(comNumber);
-    const SimulatedOpenPort& open = *port.open;
-    if (open.tx.size() + needed <= open.txCapacity) return now;
-    if (!transmitting(port)) return std::nullopt;
-    const std::size_t mustLeave = open.tx.size() + needed - open.txCapacity;
-    return open.transmitter.finishTimeOf(mustLeave, port.line);
+std::size_t SimulatedCardState::queueForTransmit(int comNumber, const std::uint8_t* data, std::size_t count,
+                                                 Nanos now) {
+    SimulatedOpenPort& open = *ports_[comNumber].open;
+    const std::size_t taken = std::min(count, kSimulatedOutputBuffer - std::min(open.tx.size(), kSimulatedOutputBuffer));
+    open.tx.insert(open.tx.end(), data, data + taken);
+    refresh(comNumber, now);
+    return taken;
 }
 
-void SimulatedCardState::queueForTransmit(int comNumber, const std::uint8_t* data, std::size_t count, Nanos now) {
+std::size_t SimulatedCardState::unqueueLast(int comNumber, std::size_t count, Nanos now) {
     SimulatedOpenPort& open = *ports_[comNumber].open;
-    const bool newBurst = open.tx.empty();
-    if (newBurst) open.transmitter.start(now);
-    open.tx.insert(open.tx.end(), data, data + count);
-    // Characters added behind others already on their way arrive later than those, so
-    // only a new burst can bring the receiver's next arrival forward.
-    int destinationCom = 0;
-    if (SimulatedOpenPort* destination = newBurst ? destinationOf(comNumber, destinationCom) : nullptr)
-        destination->arrivals.notify_all();
+    const std::size_t taken = std::min(count, open.tx.size());
+    open.tx.erase(open.tx.end() - static_cast<std::ptrdiff_t>(taken), open.tx.end());
+    refresh(comNumber, now);
+    return taken;
+}
+
+std::optional<SimulatedCardState::Nanos> SimulatedCardState::queuedFallsTo(int comNumber, std::size_t count,
+                                                                           Nanos now) const {
+    const SimulatedPort& port = *findPort(comNumber);
+    const SimulatedOpenPort& open = *port.open;
+    if (open.tx.size() <= count) return now;
+    if (!open.sending || !mayTransmit(comNumber, port)) return std::nullopt;
+    const std::size_t ahead = open.flowCharacter ? 1 : 0;
+    return open.transmitter.finishTimeOf(open.tx.size() - count + ahead, port.line);
 }
 
 void SimulatedCardState::setWriteStalled(int comNumber, bool stalled, Nanos now) {
-    SimulatedPort& port = ports_[comNumber];
-    if (port.writeStalled == stalled) return;
-    port.writeStalled = stalled;
-    if (!stalled && usable(port.open)) port.open->transmitter.start(now);
+    ports_[comNumber].writeStalled = stalled;
+    refresh(comNumber, now);
     notifyLine(comNumber);
 }
 
 void SimulatedCardState::lineStateChanged(int comNumber, Nanos now) {
     SimulatedPort& port = ports_[comNumber];
-    // The character on the line restarts at the new rate.
-    if (usable(port.open)) port.open->transmitter.start(now);
+    if (usable(port.open)) {
+        // Switching XON/XOFF off ends a hold by XOFF, as the kernel restarts output then.
+        if (!port.line.outX) port.open->xoffReceived = false;
+        // The character on the line restarts at the new rate.
+        if (port.open->sending) port.open->transmitter.start(now);
+    }
+    refreshLine(comNumber, now);
     notifyLine(comNumber);
 }
 
-void SimulatedCardState::setInternalLoopback(int comNumber, bool on) {
-    // Its own input and its null-modem peer's both change sources.
+void SimulatedCardState::setInternalLoopback(int comNumber, bool on, Nanos now) {
+    // Its own input and its null-modem peer's both change sources, and both CTS inputs.
     ports_[comNumber].open->internalLoopback = on;
+    refreshLine(comNumber, now);
     notifyLine(comNumber);
+}
+
+void SimulatedCardState::inputChanged(int comNumber, Nanos now) {
+    if (usable(ports_[comNumber].open)) updateThrottle(comNumber, now);
+}
+
+void SimulatedCardState::wiringChanged(Nanos now) {
+    for (auto& [com, port] : ports_) refresh(com, now);
+    notifyAll();
 }
 
 void SimulatedCardState::waitFor(std::unique_lock<std::mutex>& lock, std::condition_variable& condition,
                                  std::optional<Nanos> wake) {
-    if (virtualClock_ || !wake) {
+    if (clock_ == Clock::SkipAhead && wake) {
+        if (*wake > virtualNow_) advance(*wake - virtualNow_);
+        return;
+    }
+    if (clock_ != Clock::Real || !wake) {
         condition.wait(lock);
         return;
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/driver_requests.h"
+#include "platform/line_timing.h"
 #include "platform/transfer_bound.h"
 
 namespace brenmoor::platform {
@@ -41,8 +42,10 @@ bool SimulatedDevice::setupQueues(std::size_t inputBytes, std::size_t outputByte
     if (!usable()) return false;
     if (inputBytes == 0 || outputBytes == 0 || inputBytes > kSimulatedMaxQueue || outputBytes > kSimulatedMaxQueue)
         return false;
+    // Only the input queue takes the size asked for; the output buffer is a tty's, of a
+    // fixed size.
     open_->rxCapacity = inputBytes;
-    open_->txCapacity = outputBytes;
+    card_->inputChanged(comNumber_, card_->now());
     card_->notifyPort(comNumber_);
     return true;
 }
@@ -74,8 +77,11 @@ bool SimulatedDevice::purge(unsigned purgeFlags) {
     Nanos now;
     auto lock = lockSettled(now);
     if (!usable()) return false;
-    if (purgeFlags & (kPurgeTxAbort | kPurgeTxClear)) open_->tx.clear();
-    if (purgeFlags & (kPurgeRxAbort | kPurgeRxClear)) open_->rx.clear();
+    if (purgeFlags & (kPurgeTxAbort | kPurgeTxClear)) card_->unqueueLast(comNumber_, open_->tx.size(), now);
+    if (purgeFlags & (kPurgeRxAbort | kPurgeRxClear)) {
+        open_->rx.clear();
+        card_->inputChanged(comNumber_, now);
+    }
     card_->notifyPort(comNumber_);
     return true;
 }
@@ -124,6 +130,18 @@ bool SimulatedDevice::clearErrors(std::uint32_t& bytesWaiting) {
     return true;
 }
 
+IoStatus SimulatedDevice::waitForOutput(std::unique_lock<std::mutex>& lock, std::size_t queued, Nanos giveUp) {
+    for (;;) {
+        const Nanos now = card_->now();
+        card_->settle(now);
+        if (!usable()) return IoStatus::Failed;
+        if (open_->tx.size() <= queued) return IoStatus::Completed;
+        if (now >= giveUp) return IoStatus::TimedOut;
+        const std::optional<Nanos> wake = card_->queuedFallsTo(comNumber_, queued, now);
+        card_->waitFor(lock, open_->room, wake ? std::min(*wake, giveUp) : giveUp);
+    }
+}
+
 IoStatus SimulatedDevice::write(const std::uint8_t* data, std::size_t count, std::chrono::milliseconds limit,
                                 std::size_t& done) {
     done = 0;
@@ -131,40 +149,32 @@ IoStatus SimulatedDevice::write(const std::uint8_t* data, std::size_t count, std
     auto lock = lockSettled(now);
     if (!usable()) return IoStatus::Failed;
     if (count == 0) return IoStatus::Completed;
-    const Timeouts& timeouts = port().timeouts;
-    const Nanos giveUp = deadline(now, limit, timeouts.writeTotalMultiplier, timeouts.writeTotalConstant, count);
+    const Nanos ceiling = deadline(now, limit, 0, 0, count);
 
     // Writes on one port are served one at a time, so packets never interleave.
     while (open_->writerActive) {
         if (!usable()) return IoStatus::Failed;
-        if (card_->now() >= giveUp) return IoStatus::TimedOut;
-        card_->waitFor(lock, open_->room, giveUp);
+        if (card_->now() >= ceiling) return IoStatus::TimedOut;
+        card_->waitFor(lock, open_->room, ceiling);
     }
     open_->writerActive = true;
-    IoStatus status = IoStatus::Completed;
-    for (;;) {
-        now = card_->now();
-        card_->settle(now);
-        if (!usable()) {
-            status = IoStatus::Failed;
-            break;
-        }
-        const std::size_t room = open_->txCapacity - std::min(open_->txCapacity, open_->tx.size());
-        const std::size_t take = std::min(room, count - done);
-        if (take > 0) {
-            card_->queueForTransmit(comNumber_, data + done, take, now);
-            done += take;
-        }
+    now = card_->now();
+    card_->settle(now);
+    const auto bound = pacedWriteBound(limit, port().timeouts, characterTime(port().line), open_->tx.size(), count);
+    const Nanos giveUp = std::min(ceiling, now + std::chrono::duration_cast<Nanos>(bound));
+
+    // First the line catches up until no more than this packet's length is queued, so
+    // what a write accepts is never more than about one packet ahead of the line. Timing
+    // out here leaves the earlier packets, already counted as sent, on their way.
+    IoStatus status = waitForOutput(lock, count, giveUp);
+    while (status == IoStatus::Completed) {
+        done += card_->queueForTransmit(comNumber_, data + done, count - done, card_->now());
         if (done == count) break;
-        if (now >= giveUp) {
-            // What was not sent in time is dropped, as the output flush on a time-out does.
-            open_->tx.clear();
-            status = IoStatus::TimedOut;
-            break;
-        }
-        const std::size_t wanted = std::min(count - done, open_->txCapacity);
-        const std::optional<Nanos> roomAt = card_->roomTime(comNumber_, wanted, now);
-        card_->waitFor(lock, open_->room, roomAt ? std::min(*roomAt, giveUp) : giveUp);
+        // A packet longer than the buffer waits for the room a tty reports.
+        status = waitForOutput(lock, kSimulatedWakeupChars - 1, giveUp);
+        // Only this packet's bytes still queued are taken back; what the line carried of
+        // it stays counted.
+        if (status == IoStatus::TimedOut) done -= card_->unqueueLast(comNumber_, done, card_->now());
     }
     open_->writerActive = false;
     open_->room.notify_all();
@@ -191,6 +201,7 @@ IoStatus SimulatedDevice::read(std::uint8_t* buffer, std::size_t count, std::chr
     done = std::min(count, open_->rx.size());
     std::copy_n(open_->rx.begin(), done, buffer);
     open_->rx.erase(open_->rx.begin(), open_->rx.begin() + static_cast<std::ptrdiff_t>(done));
+    card_->inputChanged(comNumber_, now);
     return done == count ? IoStatus::Completed : IoStatus::TimedOut;
 }
 
@@ -207,7 +218,7 @@ bool SimulatedDevice::deviceControl(std::uint32_t code, const std::uint8_t* inpu
         std::copy_n(input, kUartOptionBlockSize, block.begin());
         cardPort.uartOptions = block;
     }
-    card_->setInternalLoopback(comNumber_, input[kOptLoopback] == kLoopbackOn);
+    card_->setInternalLoopback(comNumber_, input[kOptLoopback] == kLoopbackOn, now);
     return true;
 }
 
@@ -226,6 +237,7 @@ void SimulatedDevice::close() {
     SimulatedPort& cardPort = port();
     if (cardPort.open == open_) cardPort.open.reset();
     open_->notifyEveryone();
+    card_->wiringChanged(now);
 }
 
 bool SimulatedDevice::isClosed() const {

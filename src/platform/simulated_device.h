@@ -37,6 +37,9 @@ private:
     // may still reach the port.
     std::unique_lock<std::mutex> lockSettled(Nanos& now);
     bool usable() const { return !open_->closed && !open_->gone; }
+    // Waits until no more than `queued` characters wait in the output buffer: Completed,
+    // TimedOut once `giveUp` has passed, Failed when the port went away meanwhile.
+    IoStatus waitForOutput(std::unique_lock<std::mutex>& lock, std::size_t queued, Nanos giveUp);
     SimulatedPort& port() { return card_->port(comNumber_); }
 
     const std::shared_ptr<SimulatedCardState> card_;

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include "platform/driver_requests.h"
 #include "platform/simulated_card.h"
 
@@ -92,46 +90,6 @@ TEST_F(SimulatedFaults, TheOptionBlockIsStoredAsSentAndItsLoopbackByteApplies) {
     EXPECT_FALSE(device->deviceControl(0x80052028, block.data(), block.size())) << "unknown code";
     EXPECT_EQ(card.uartOptions(1), block);
 }
-
-struct StallCase {
-    const char* name;
-    Timeouts timeouts;
-    std::chrono::milliseconds limit;
-
-    friend void PrintTo(const StallCase& c, std::ostream* os) { *os << c.name; }
-};
-
-class SimulatedStall : public SimulatedFaults, public ::testing::WithParamInterface<StallCase> {};
-
-// Real clock with short limits: whichever of the write time-out and the caller's limit
-// is shorter ends the write.
-TEST_P(SimulatedStall, AStalledWriteTimesOutAndWhatItQueuedIsDropped) {
-    card.plugLoopback(1);
-    SerialHandle device = open("COM1");
-    LineState fast;
-    fast.baudRate = 921600;
-    ASSERT_TRUE(device->setLineState(fast));
-    ASSERT_TRUE(device->setupQueues(4096, 64));
-    ASSERT_TRUE(device->setTimeouts(GetParam().timeouts));
-    card.setWriteStalled(1, true);
-    const std::vector<std::uint8_t> packet(100, 'S');
-    std::size_t done = 0;
-    EXPECT_EQ(device->write(packet.data(), packet.size(), GetParam().limit, done), IoStatus::TimedOut);
-    EXPECT_EQ(done, 64u) << "the queue took what it had room for";
-
-    card.setWriteStalled(1, false);
-    const std::uint8_t next = 'N';
-    ASSERT_EQ(device->write(&next, 1, 1000ms, done), IoStatus::Completed);
-    std::uint8_t first = 0;
-    ASSERT_EQ(device->read(&first, 1, 1000ms, done), IoStatus::Completed);
-    EXPECT_EQ(first, next) << "nothing of the timed-out write went out after it";
-}
-
-INSTANTIATE_TEST_SUITE_P(Bounds, SimulatedStall,
-                         ::testing::Values(StallCase{"WriteTimeout", Timeouts{0, 0, 0, 0, 20}, 10000ms},
-                                           StallCase{"PerByteTimeout", Timeouts{0, 0, 0, 1, 0}, 10000ms},
-                                           StallCase{"CallerLimit", Timeouts{}, 20ms}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SimulatedFaults, AReadErrorFailsReadsButKeepsTheCharacters) {
     SerialHandle device = open("COM1");
