@@ -163,10 +163,10 @@ IoStatus SimulatedDevice::write(const std::uint8_t* data, std::size_t count, std
     const auto bound = pacedWriteBound(limit, port().timeouts, characterTime(port().line), open_->tx.size(), count);
     const Nanos giveUp = std::min(ceiling, now + std::chrono::duration_cast<Nanos>(bound));
 
-    // First the line catches up until no more than this packet's length is queued, so
-    // what a write accepts is never more than about one packet ahead of the line. Timing
-    // out here leaves the earlier packets, already counted as sent, on their way.
-    IoStatus status = waitForOutput(lock, count, giveUp);
+    // First the line catches up until no more than about this packet's length is queued,
+    // so what a write accepts is never far ahead of the line. Timing out here leaves the
+    // earlier packets, already counted as sent, on their way.
+    IoStatus status = waitForOutput(lock, pacedQueueAllowance(count, characterTime(port().line)), giveUp);
     while (status == IoStatus::Completed) {
         done += card_->queueForTransmit(comNumber_, data + done, count - done, card_->now());
         if (done == count) break;

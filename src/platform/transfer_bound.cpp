@@ -32,4 +32,11 @@ milliseconds pacedWriteBound(milliseconds limit, const Timeouts& timeouts, std::
     return std::min(ceiling, std::max(fixed, paced));
 }
 
+std::size_t pacedQueueAllowance(std::size_t count, std::chrono::nanoseconds characterTime) {
+    constexpr std::chrono::nanoseconds kWakeUpMargin = std::chrono::milliseconds(2);
+    if (characterTime <= std::chrono::nanoseconds(0)) return count;
+    const auto margin = static_cast<std::size_t>((kWakeUpMargin + characterTime - std::chrono::nanoseconds(1)) / characterTime);
+    return std::max(count, margin);
+}
+
 }  // namespace brenmoor::platform

@@ -44,4 +44,11 @@ TEST(TransferBound, LimitWinsOverALongerTotalAndZeroTimeoutsMeanNoTotal) {
     EXPECT_EQ(transferBound(10s, 0, 0, 39), 10s);
 }
 
+TEST(PacedQueueAllowance, OnePacketOnSlowLinesAndTwoMillisecondsOnFastOnes) {
+    EXPECT_EQ(pacedQueueAllowance(39, 1041667ns), 39u);   // 9600 bit/s: 2 ms is 2 characters
+    EXPECT_EQ(pacedQueueAllowance(39, 10851ns), 185u);    // 921600 bit/s: 2 ms is 185 characters
+    EXPECT_EQ(pacedQueueAllowance(100, 90909091ns), 100u);
+    EXPECT_EQ(pacedQueueAllowance(39, 0ns), 39u);
+}
+
 }  // namespace
