@@ -279,14 +279,14 @@ TEST(ProfileStore, SaveNeverChangesWhatTheNextLoadReads) {
         {"damaged header before a repeated section", valid + "[Devices\nCOM4=/dev/a\n[Version 1.0]\nm_PortRegistry[0].nIR=5\n"},
         {"mark first and on a later line", "\xEF\xBB\xBF" + valid + "\xEF\xBB\xBF[Devices]\nCOM4=/dev/a\n"},
         // Once the dropped first line is gone, the marked one is first in the file.
-        {"dropped line before a marked one", std::string("\0\n", 2) + "\xEF\xBB\xBF" + valid},
+        {"dropped line before a marked one", std::string("\0\n", 2) + "\xEF\xBB\xBF[Devices]\nCOM5=/dev/b\n"},
         {"duplicate names with different line ends", valid + "M_PORTREGISTRY[0].NBAUD=8\r\r\nm_portregistry[0].nbaud=9\r\n"},
         {"no line end at the end", valid + "[Other]\nx=1\r"},
     };
     for (const auto& [what, bytes] : cases) expectSaveReadsBackUnchanged(what, bytes);
 
     std::mt19937 random(20261210);
-    for (int i = 0; i < 300; ++i) expectSaveReadsBackUnchanged("generated #" + std::to_string(i), damagedProfile(random));
+    for (int i = 0; i < 200; ++i) expectSaveReadsBackUnchanged("generated #" + std::to_string(i), damagedProfile(random));
 }
 
 class FailingSave : public ::testing::Test {
