@@ -286,7 +286,7 @@ TEST(ProfileStore, SaveNeverChangesWhatTheNextLoadReads) {
     for (const auto& [what, bytes] : cases) expectSaveReadsBackUnchanged(what, bytes);
 
     std::mt19937 random(20261210);
-    for (int i = 0; i < 200; ++i) expectSaveReadsBackUnchanged("generated #" + std::to_string(i), damagedProfile(random));
+    for (int i = 0; i < 100; ++i) expectSaveReadsBackUnchanged("generated #" + std::to_string(i), damagedProfile(random));
 }
 
 class FailingSave : public ::testing::Test {
