@@ -1,8 +1,15 @@
 // Start-up, shutdown and the commands the application object carries out.
 
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
 #include <QtTest>
 #include <csignal>
 #include <fstream>
@@ -12,9 +19,15 @@
 #include "app/main_frame.h"
 #include "app_test_support.h"
 #include "config/registry_persistence.h"
+#include "config/sheet/port_sheet.h"
+#include "console/data_pattern_dialog.h"
+#include "console/serial_test_dialog.h"
 #include "engine/test_session.h"
 #include "platform/profile_store.h"
 #include "res/command_ids.h"
+#include "res/dialog_controls.h"
+#include "res/port_page_template.h"
+#include "res/test_dialog_template.h"
 
 using namespace brenmoor;
 
@@ -60,6 +73,8 @@ private slots:
     void devicesFromProfileAndCommandLine();
     void terminationSignalClosesLikeTheWindow_data();
     void terminationSignalClosesLikeTheWindow();
+    void signalWhileANestedWindowIsUp_data();
+    void signalWhileANestedWindowIsUp();
     void testStartAndStopFromTheMenu();
     void closeDuringSessionWaitsForFinish();
     void configSaveThenLoadThroughTheDialog();
@@ -210,6 +225,83 @@ void AppShellTest::terminationSignalClosesLikeTheWindow() {
     verifyAllValuesStored(run.profilePath());
     platform::ProfileStore store(run.profilePath());
     QCOMPARE(store.readInt(config::kPortSettingsSection, config::portValueName(2, "nBaud"), -1), 11);
+}
+
+void AppShellTest::signalWhileANestedWindowIsUp_data() {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("box from a panel click, SIGTERM") << "box" << SIGTERM;
+    QTest::newRow("Transfer dialog, SIGINT") << "transfer" << SIGINT;
+    QTest::newRow("Ports Properties sheet, SIGTERM") << "sheet" << SIGTERM;
+}
+
+// The whole tool runs, with real boxes, each with its own event loop. A signal arrives
+// while a box raised by a panel's Run, the Transfer dialog or the sheet is up: the tool
+// ends (the window's code after the box or dialog still runs on a live console), writes
+// every setting, and a sheet's COM renumbering counts as cancelled.
+void AppShellTest::signalWhileANestedWindowIsUp() {
+    QFETCH(QString, window);
+    QFETCH(int, signalNumber);
+    test::TempDir dir;
+    const auto profile = dir.file("Brenmoor.ini");
+    app::CBrenmoorApp app({"brenmoor", "--simulated-card", "--profile", QString::fromStdString(profile.string())});
+
+    QPointer<console::CSerialTestDlg> console;
+    int consoleEndLevel = -1;
+    bool signalled = false;
+    // Changes made in the window before the signal, for the sheet.
+    const auto prepare = [&](QWidget* up) {
+        if (auto* sheet = qobject_cast<config::sheet::CPortSheet*>(up)) {
+            sheet->page(0)->controls().dropDownList(res::kIdComBaseList)->setCurrentIndex(9);
+            return app.tables().m_PortRegistry[7].nComBase == 16;
+        }
+        if (window == "box") return qobject_cast<QMessageBox*>(up) != nullptr;
+        return qobject_cast<console::CDataPatternDlg*>(up) != nullptr;
+    };
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, [&] {
+        QWidget* up = QApplication::activeModalWidget();
+        if (signalled || up == nullptr || !prepare(up)) return;
+        signalled = true;
+        std::raise(signalNumber);
+    });
+    QTimer::singleShot(0, [&] {
+        watch.start(5);
+        app::CMainFrame& frame = *app.mainFrame();
+        if (window == "sheet") {
+            test::menuAction(frame, res::kCmdPortSettings)->trigger();
+            return;
+        }
+        test::menuAction(frame, res::kCmdTestStart)->trigger();
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<console::CSerialTestDlg*>(w)) console = dialog;
+        }
+        QVERIFY(console);
+        connect(console, &QObject::destroyed, [&] { consoleEndLevel = QThread::currentThread()->loopLevel(); });
+        const res::TestPanelIds& panel = res::testPanelIds()[0];
+        if (window == "box") {
+            // Port 0's device goes away: its first packet, written by the click, fails.
+            app.backend().simulatedCard().hangUp(app.tables().m_PortRegistry[0].nComBase + 1);
+            console->controls().button(panel.run)->click();
+        } else {
+            console->controls().button(panel.transfer)->click();
+        }
+    });
+
+    QCOMPARE(app.Run(), 0);
+    QVERIFY(signalled);
+    QVERIFY(!app.mainFrame()->isVisible());
+    QVERIFY(!app.session().inProgress());
+    if (window != "sheet") {
+        // Freed in the main loop (level 1), not in the loop of the box or dialog.
+        QVERIFY(!console);
+        QCOMPARE(consoleEndLevel, 1);
+    }
+    verifyAllValuesStored(profile);
+    platform::ProfileStore store(profile);
+    for (int port = 0; port < 8; ++port) {
+        QCOMPARE(store.readInt(config::kPortSettingsSection, config::portValueName(port, "nComBase"), -1), 3 + port);
+    }
 }
 
 void AppShellTest::testStartAndStopFromTheMenu() {
