@@ -57,7 +57,9 @@ void ShellFileDialog::applyPattern(const QString& typed) {
         const QString folder = directory().absoluteFilePath(slash == 0 ? QStringLiteral("/") : typed.left(slash));
         if (QFileInfo(folder).isDir()) setDirectory(folder);
     }
-    if (auto* files = findChild<QFileSystemModel*>()) files->setNameFilters(pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts));
+    if (auto* files = findChild<QFileSystemModel*>()) {
+        files->setNameFilters(pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts));
+    }
     if (auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->setText(pattern);
 }
 

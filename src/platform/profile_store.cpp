@@ -143,7 +143,8 @@ void ProfileStore::addLine(std::string_view line, bool dropped, bool opensWithBr
     }
     if (current_ == kNone) startSection("", false);
     Section& section = sections_[current_];
-    const std::string_view name = equals == std::string_view::npos ? std::string_view{} : trimmed(content.substr(0, equals));
+    const std::string_view name =
+        equals == std::string_view::npos ? std::string_view{} : trimmed(content.substr(0, equals));
     if (name.empty()) {
         section.lines.push_back({"", std::string(raw), ""});
         return;
@@ -214,7 +215,8 @@ bool ProfileStore::writeString(std::string_view section, std::string_view name, 
     // that end it; only lines without a name move.
     const auto [at, added] = s.byName.try_emplace(folded(name), s.valueEnd);
     if (added) {
-        s.lines.insert(s.lines.begin() + static_cast<std::ptrdiff_t>(s.valueEnd), Line{std::string(name), std::string(value), ""});
+        s.lines.insert(s.lines.begin() + static_cast<std::ptrdiff_t>(s.valueEnd),
+                       Line{std::string(name), std::string(value), ""});
         ++s.valueEnd;
     } else {
         Line& line = s.lines[at->second];

@@ -248,20 +248,22 @@ void AppShellTest::signalWhileANestedWindowIsUp() {
 
     QPointer<console::CSerialTestDlg> console;
     int consoleEndLevel = -1;
+    bool clicking = false;  // a panel's button is being clicked
     bool signalled = false;
-    // Changes made in the window before the signal, for the sheet.
-    const auto prepare = [&](QWidget* up) {
+    // Whether the window the row is about is up, as the panel click or the command made it;
+    // for the sheet, after the first page's ComBase has renumbered ports 1 to 7.
+    const auto ready = [&](QWidget* up) {
         if (auto* sheet = qobject_cast<config::sheet::CPortSheet*>(up)) {
             sheet->page(0)->controls().dropDownList(res::kIdComBaseList)->setCurrentIndex(9);
             return app.tables().m_PortRegistry[7].nComBase == 16;
         }
-        if (window == "box") return qobject_cast<QMessageBox*>(up) != nullptr;
-        return qobject_cast<console::CDataPatternDlg*>(up) != nullptr;
+        if (window == "box") return clicking && qobject_cast<QMessageBox*>(up) != nullptr;
+        return clicking && qobject_cast<console::CDataPatternDlg*>(up) != nullptr;
     };
     QTimer watch;
     connect(&watch, &QTimer::timeout, [&] {
         QWidget* up = QApplication::activeModalWidget();
-        if (signalled || up == nullptr || !prepare(up)) return;
+        if (signalled || up == nullptr || !ready(up)) return;
         signalled = true;
         std::raise(signalNumber);
     });
@@ -279,13 +281,11 @@ void AppShellTest::signalWhileANestedWindowIsUp() {
         QVERIFY(console);
         connect(console, &QObject::destroyed, [&] { consoleEndLevel = QThread::currentThread()->loopLevel(); });
         const res::TestPanelIds& panel = res::testPanelIds()[0];
-        if (window == "box") {
-            // Port 0's device goes away: its first packet, written by the click, fails.
-            app.backend().simulatedCard().hangUp(app.tables().m_PortRegistry[0].nComBase + 1);
-            console->controls().button(panel.run)->click();
-        } else {
-            console->controls().button(panel.transfer)->click();
-        }
+        // Port 0's device goes away: its first packet, written by Run's click, fails.
+        if (window == "box") app.backend().simulatedCard().hangUp(app.tables().m_PortRegistry[0].nComBase + 1);
+        clicking = true;
+        console->controls().button(window == "box" ? panel.run : panel.transfer)->click();
+        clicking = false;
     });
 
     QCOMPARE(app.Run(), 0);
