@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QMdiArea>
@@ -23,6 +24,7 @@
 #include "console/data_pattern_dialog.h"
 #include "console/serial_test_dialog.h"
 #include "engine/test_session.h"
+#include "platform/driver_requests.h"
 #include "platform/profile_store.h"
 #include "res/command_ids.h"
 #include "res/dialog_controls.h"
@@ -236,7 +238,7 @@ void AppShellTest::signalWhileANestedWindowIsUp_data() {
 }
 
 // The whole tool runs, with real boxes, each with its own event loop. A signal arrives
-// while a box raised by a panel's Run, the Transfer dialog or the sheet is up: the tool
+// while a box raised by a panel's click, the Transfer dialog or the sheet is up: the tool
 // ends (the window's code after the box or dialog still runs on a live console), writes
 // every setting, and a sheet's COM renumbering counts as cancelled.
 void AppShellTest::signalWhileANestedWindowIsUp() {
@@ -281,10 +283,15 @@ void AppShellTest::signalWhileANestedWindowIsUp() {
         QVERIFY(console);
         connect(console, &QObject::destroyed, [&] { consoleEndLevel = QThread::currentThread()->loopLevel(); });
         const res::TestPanelIds& panel = res::testPanelIds()[0];
-        // Port 0's device goes away: its first packet, written by Run's click, fails.
-        if (window == "box") app.backend().simulatedCard().hangUp(app.tables().m_PortRegistry[0].nComBase + 1);
         clicking = true;
-        console->controls().button(window == "box" ? panel.run : panel.transfer)->click();
+        if (window == "box") {
+            // The card refuses port 0's loopback request, so the click raises a box.
+            app.backend().simulatedCard().setRequestRefused(app.tables().m_PortRegistry[0].nComBase + 1,
+                                                            platform::IOCTL_SET_LOOPBACK, true);
+            console->controls().checkBox(panel.loopTest)->click();
+        } else {
+            console->controls().button(panel.transfer)->click();
+        }
         clicking = false;
     });
 
