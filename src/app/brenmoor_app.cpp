@@ -1,10 +1,11 @@
 #include "app/brenmoor_app.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QPageSetupDialog>
 #include <QPrinter>
 #include <QScreen>
-#include <QTimer>
+#include <QThread>
 #include <cstdio>
 
 #include "app/about_dialog.h"
@@ -27,6 +28,9 @@
 namespace brenmoor::app {
 namespace {
 
+// How often a close that waits tries again.
+constexpr int kCloseRetryMs = 10;
+
 platform::MessageBoxRequest errorMessage(std::string text, platform::MessageOwner owner) {
     return {std::move(text), res::kErrorCaption, platform::MessageIcon::Warning, owner};
 }
@@ -40,6 +44,9 @@ CBrenmoorApp::CBrenmoorApp(QStringList arguments)
       m_helpDirectories(helpDocumentDirectories()) {
     QCoreApplication::setApplicationName(QString::fromLatin1(res::kAppTitle));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.4.0.0"));
+    m_closeRetry.setSingleShot(true);
+    m_closeRetry.setInterval(kCloseRetryMs);
+    connect(&m_closeRetry, &QTimer::timeout, this, &CBrenmoorApp::closeMainWindow);
 }
 
 // The console goes before the session whose engine state it works with.
@@ -138,21 +145,53 @@ int CBrenmoorApp::ExitInstance() {
 int CBrenmoorApp::Run() {
     if (!InitInstance()) return 1;
     // A signal may have closed the window while a box of the start-up was up.
-    if (!m_closed) QApplication::exec();
+    if (!m_closed) {
+        m_mainLoopLevel = QThread::currentThread()->loopLevel() + 1;
+        QApplication::exec();
+    }
     return ExitInstance();
 }
 
 bool CBrenmoorApp::OnCloseRequest() {
-    if (m_session && m_session->inProgress()) {
-        // No thread may outlive the tool: stop the session and close once it has finished.
-        m_session->StopThen([this] { QTimer::singleShot(0, this, &CBrenmoorApp::closeMainWindow); });
+    // A box or dialog still up would hold the end, or be freed under the code that opened
+    // it: each is cancelled as its Cancel button would (a cancelled sheet puts back the COM
+    // numbers it changed, before the settings are written).
+    cancelModalWindows();
+    const bool nested = QThread::currentThread()->loopLevel() > m_mainLoopLevel;
+    const bool running = m_session && m_session->inProgress();
+    if (nested || running) {
+        // Closing frees the console and what the session used: it waits until the cancelled
+        // windows' loops have returned to the code that opened them, and until the session
+        // has finished, so no thread outlives the tool. Boxes raised meanwhile are cancelled
+        // at the next try.
+        if (running && !nested && !m_stopRequested) {
+            m_stopRequested = true;
+            m_session->StopThen([this] { QTimer::singleShot(0, this, &CBrenmoorApp::closeMainWindow); });
+        }
+        m_closeRetry.start();
         return false;
     }
+    m_closeRetry.stop();
     ExitInstance();
     if (m_console) m_console->closeConsole();
     m_closed = true;
     QCoreApplication::exit(0);
     return true;
+}
+
+void CBrenmoorApp::cancelModalWindows() {
+    while (QWidget* popup = QApplication::activePopupWidget()) {
+        popup->close();
+        if (QApplication::activePopupWidget() == popup) break;
+    }
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        } else {
+            modal->close();
+        }
+        if (QApplication::activeModalWidget() == modal) break;
+    }
 }
 
 void CBrenmoorApp::closeMainWindow() {

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QTimer>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -69,6 +70,7 @@ public:
     // These exist once start-up has got past the command line.
     CMainFrame* mainFrame() const { return m_pMainWnd.get(); }
     engine::TestSession& session() { return *m_session; }
+    platform::ComPortBackend& backend() { return *m_backend; }
     platform::MainWindowNotices& notices();
 
     const config::RecentFileList& recentFileList() const { return m_recentFiles; }
@@ -92,6 +94,7 @@ private:
     void showAbout();
     void showPrintSetup();
     void closeMainWindow();
+    void cancelModalWindows();
     void refreshBackendNote();
 
     QStringList m_arguments;
@@ -118,6 +121,14 @@ private:
     std::unique_ptr<console::TestConsoleWindow> m_console;
     std::unique_ptr<engine::TestSession> m_session;
     std::unique_ptr<ShutdownSignals> m_signals;
+
+    // The event loop level at which the tool's commands run: Run's main loop, or none while
+    // someone else processes the events. Deeper means a box or dialog is running its own loop
+    // under the code that opened it.
+    int m_mainLoopLevel = 0;
+    // Tries the close again while it waits for nested loops to return or a session to end.
+    QTimer m_closeRetry;
+    bool m_stopRequested = false;
 
     int m_documentCount = 0;
     bool m_settingsRead = false;

@@ -2,10 +2,10 @@
 // The file dialogs of the shell's commands, behind FileChooser so tests can supply the
 // chosen path.
 
+#include <QFileDialog>
 #include <filesystem>
 #include <optional>
 
-class QFileDialog;
 class QWidget;
 
 namespace brenmoor::app {
@@ -20,10 +20,22 @@ public:
 };
 
 // The configuration dialogs: the text-file and all-file filters, the "txt" suffix and
-// "*.txt" as the initial name. Load accepts only an existing file; Save accepts a new
-// name too (otherwise no new configuration file could be made) and replaces a file
-// without asking. Opening a document accepts any existing file.
-void setUpFileDialog(QFileDialog& dialog, FileDialogKind kind);
+// "*.txt" as the initial name. A name holding a wildcard ('*' or '?') is a filter, not a
+// file: confirming it lists the files it matches (a folder in front of it is opened first)
+// and the dialog stays open. Load accepts only an existing file; Save accepts a new name
+// too (otherwise no new configuration file could be made), gives a name without an
+// extension ".txt", and asks before it replaces a file. Opening a document accepts any
+// existing file.
+class ShellFileDialog : public QFileDialog {
+    Q_OBJECT
+public:
+    ShellFileDialog(FileDialogKind kind, QWidget* owner = nullptr);
+
+    void accept() override;
+
+private:
+    void applyPattern(const QString& typed);
+};
 
 class QtFileChooser final : public FileChooser {
 public:

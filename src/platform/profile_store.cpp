@@ -3,7 +3,6 @@
 #include <pwd.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <system_error>
@@ -14,6 +13,7 @@ namespace brenmoor::platform {
 namespace {
 
 constexpr std::string_view kBlanks = " \t";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::string_view trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(kBlanks);
@@ -23,8 +23,11 @@ std::string_view trimmed(std::string_view text) {
 
 char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool sameName(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
+// Names match without regard to ASCII case: this is the key they are looked up by.
+std::string folded(std::string_view name) {
+    std::string key(name);
+    for (char& c : key) c = lowerAscii(c);
+    return key;
 }
 
 bool readsBackAsIs(std::string_view text) {
@@ -75,73 +78,109 @@ void ProfileStore::load() {
         unreadable_ = outcome == OpenOutcome::Refused;
         return;
     }
+    std::vector<char> buffer(64 * 1024);
     std::string line;
-    bool keep = true;
-    std::size_t current = 0;
-    for (int c = std::getc(file.get());; c = std::getc(file.get())) {
-        if (c == EOF || c == '\n') {
-            if (keep && !(c == EOF && line.empty())) addLine(line, current);
-            if (c == EOF) break;
-            line.clear();
-            keep = true;
-        } else if (keep) {
+    bool dropped = false;
+    bool started = false;  // the line has had a byte other than a blank
+    bool opensWithBracket = false;
+    bool atStart = true;
+    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), file.get())) > 0;) {
+        std::string_view chunk(buffer.data(), n);
+        // An editor may put the mark first; it is no part of the first line.
+        if (atStart && chunk.starts_with(kByteOrderMark)) chunk.remove_prefix(kByteOrderMark.size());
+        atStart = false;
+        for (const char c : chunk) {
+            if (c == '\n') {
+                addLine(line, dropped, opensWithBracket);
+                line.clear();
+                dropped = started = opensWithBracket = false;
+                continue;
+            }
+            if (!started && c != ' ' && c != '\t') {
+                started = true;
+                opensWithBracket = c == '[';
+            }
+            if (dropped) continue;
             if (c == '\0' || line.size() == kMaxLineLength) {
-                keep = false;
+                dropped = true;
                 line.clear();
             } else {
-                line.push_back(static_cast<char>(c));
+                line.push_back(c);
             }
         }
     }
+    if (dropped || !line.empty()) addLine(line, dropped, opensWithBracket);
+    current_ = kNone;
     // A read error part-way: what was read stands, but the rest of the file was never
     // seen, so it must not be replaced.
     if (std::ferror(file.get())) unreadable_ = true;
 }
 
-void ProfileStore::addLine(std::string_view line, std::size_t& current) {
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    const std::string_view content = trimmed(line);
-    if (content.size() >= 2 && content.front() == '[' && content.back() == ']') {
-        const std::string_view name = trimmed(content.substr(1, content.size() - 2));
-        // A repeated header continues the first section of that name.
-        current = sectionIndex(name);
-        if (current == kNone) {
-            sections_.push_back({std::string(name), true, {}});
-            current = sections_.size() - 1;
+void ProfileStore::addLine(std::string_view line, bool dropped, bool opensWithBracket) {
+    if (dropped) {
+        // A damaged header still ends its section; "[" stands in for it in the file.
+        if (opensWithBracket) {
+            startSection("", false);
+            sections_[current_].lines.push_back({"", "[", ""});
         }
         return;
     }
-    if (sections_.empty()) sections_.push_back({"", false, {}});
-    std::vector<Line>& lines = sections_[current].lines;
+    const std::string_view raw = line;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const std::string_view content = trimmed(line);
     const auto equals = content.find('=');
-    const std::string_view name = equals == std::string_view::npos ? std::string_view{} : trimmed(content.substr(0, equals));
-    if (name.empty()) {
-        lines.push_back({"", std::string(line)});
+    if (content.starts_with('[') || (equals == std::string_view::npos && content.ends_with(']'))) {
+        if (content.size() >= 2 && content.front() == '[' && content.back() == ']') {
+            const std::string_view name = trimmed(content.substr(1, content.size() - 2));
+            // A repeated header continues the first section of that name.
+            current_ = sectionIndex(name);
+            if (current_ == kNone) startSection(std::string(name), true);
+        } else {
+            startSection("", false);
+            sections_[current_].lines.push_back({"", std::string(raw), ""});
+        }
         return;
     }
-    const std::string_view value = trimmed(content.substr(equals + 1));
-    auto same = std::ranges::find_if(lines, [&](const Line& l) { return !l.name.empty() && sameName(l.name, name); });
-    if (same != lines.end()) {
-        same->text = value;
+    if (current_ == kNone) startSection("", false);
+    Section& section = sections_[current_];
+    const std::string_view name =
+        equals == std::string_view::npos ? std::string_view{} : trimmed(content.substr(0, equals));
+    if (name.empty()) {
+        section.lines.push_back({"", std::string(raw), ""});
+        return;
+    }
+    addValue(section, name, trimmed(content.substr(equals + 1)), raw);
+}
+
+void ProfileStore::startSection(std::string name, bool hasHeader) {
+    if (hasHeader) sectionsByName_.emplace(folded(name), sections_.size());
+    sections_.push_back({std::move(name), hasHeader, {}, {}, 0});
+    current_ = sections_.size() - 1;
+}
+
+void ProfileStore::addValue(Section& section, std::string_view name, std::string_view value, std::string_view line) {
+    // Written back as "name=value", a value ending in a carriage return would lose it.
+    Line entry{std::string(name), std::string(value), value.ends_with('\r') ? std::string(line) : std::string()};
+    const auto [at, added] = section.byName.try_emplace(folded(name), section.lines.size());
+    if (added) {
+        section.lines.push_back(std::move(entry));
+        section.valueEnd = section.lines.size();
     } else {
-        lines.push_back({std::string(name), std::string(value)});
+        section.lines[at->second] = std::move(entry);
     }
 }
 
 std::size_t ProfileStore::sectionIndex(std::string_view name) const {
-    for (std::size_t i = 0; i < sections_.size(); ++i) {
-        if (sections_[i].hasHeader && sameName(sections_[i].name, name)) return i;
-    }
-    return kNone;
+    const auto at = sectionsByName_.find(folded(name));
+    return at == sectionsByName_.end() ? kNone : at->second;
 }
 
 const ProfileStore::Line* ProfileStore::find(std::string_view section, std::string_view name) const {
     const std::size_t index = sectionIndex(section);
     if (index == kNone) return nullptr;
-    for (const Line& l : sections_[index].lines) {
-        if (!l.name.empty() && sameName(l.name, name)) return &l;
-    }
-    return nullptr;
+    const Section& s = sections_[index];
+    const auto at = s.byName.find(folded(name));
+    return at == s.byName.end() ? nullptr : &s.lines[at->second];
 }
 
 std::int32_t ProfileStore::readInt(std::string_view section, std::string_view name, std::int32_t fallback) const {
@@ -161,31 +200,46 @@ std::optional<std::string> ProfileStore::readString(std::string_view section, st
 
 bool ProfileStore::writeString(std::string_view section, std::string_view name, std::string_view value) {
     if (name.empty() || name.front() == '[' || name.find('=') != std::string_view::npos || !readsBackAsIs(name) ||
-        !readsBackAsIs(value) || !readsBackAsIs(section) || section.find(']') != std::string_view::npos) {
+        !readsBackAsIs(value) || !readsBackAsIs(section) || section.find(']') != std::string_view::npos ||
+        name.size() + 1 + value.size() > kMaxLineLength || section.size() + 2 > kMaxLineLength) {
         return false;
     }
     std::size_t index = sectionIndex(section);
     if (index == kNone) {
-        sections_.push_back({std::string(section), true, {}});
-        index = sections_.size() - 1;
+        startSection(std::string(section), true);
+        index = current_;
+        current_ = kNone;
     }
-    std::vector<Line>& lines = sections_[index].lines;
-    auto same = std::ranges::find_if(lines, [&](const Line& l) { return !l.name.empty() && sameName(l.name, name); });
-    if (same != lines.end()) {
-        same->text = value;
-        return true;
-    }
+    Section& s = sections_[index];
     // A new value goes after the section's last value, before the blank or kept lines
-    // that end it.
-    auto lastValue = std::find_if(lines.rbegin(), lines.rend(), [](const Line& l) { return !l.name.empty(); });
-    lines.insert(lastValue.base(), Line{std::string(name), std::string(value)});
+    // that end it; only lines without a name move.
+    const auto [at, added] = s.byName.try_emplace(folded(name), s.valueEnd);
+    if (added) {
+        s.lines.insert(s.lines.begin() + static_cast<std::ptrdiff_t>(s.valueEnd),
+                       Line{std::string(name), std::string(value), ""});
+        ++s.valueEnd;
+    } else {
+        Line& line = s.lines[at->second];
+        line.text = value;
+        line.asRead.clear();
+    }
     return true;
 }
 
 void ProfileStore::remove(std::string_view section, std::string_view name) {
     const std::size_t index = sectionIndex(section);
     if (index == kNone) return;
-    std::erase_if(sections_[index].lines, [&](const Line& l) { return !l.name.empty() && sameName(l.name, name); });
+    Section& s = sections_[index];
+    const auto at = s.byName.find(folded(name));
+    if (at == s.byName.end()) return;
+    s.lines.erase(s.lines.begin() + static_cast<std::ptrdiff_t>(at->second));
+    s.byName.clear();
+    s.valueEnd = 0;
+    for (std::size_t i = 0; i < s.lines.size(); ++i) {
+        if (s.lines[i].name.empty()) continue;
+        s.byName.emplace(folded(s.lines[i].name), i);
+        s.valueEnd = i + 1;
+    }
 }
 
 std::vector<std::string> ProfileStore::names(std::string_view section) const {
@@ -202,8 +256,16 @@ std::string ProfileStore::render() const {
     std::string out;
     for (const Section& s : sections_) {
         if (s.hasHeader) out += "[" + s.name + "]\n";
-        for (const Line& l : s.lines) out += (l.name.empty() ? l.text : l.name + "=" + l.text) + "\n";
+        for (const Line& l : s.lines) {
+            if (l.name.empty()) out += l.text;
+            else if (!l.asRead.empty()) out += l.asRead;
+            else out += l.name + "=" + l.text;
+            out += '\n';
+        }
     }
+    // A first line that itself starts with the mark keeps it behind one more, since
+    // loading skips one.
+    if (std::string_view(out).starts_with(kByteOrderMark)) out.insert(0, kByteOrderMark);
     return out;
 }
 

@@ -6,9 +6,13 @@
 //
 // Loading keeps whatever it can read: a missing, empty, truncated or damaged file gives a
 // store holding every readable value, and the readers' defaults stand in for the rest.
-// Lines the store does not understand are kept as they are and written back; a line
-// holding a NUL byte or longer than kMaxLineLength is dropped. When a name occurs twice in
-// a section, the last value wins.
+// A UTF-8 byte-order mark at the start is skipped. Lines the store does not understand are
+// kept byte for byte and written back; a line holding a NUL byte or longer than
+// kMaxLineLength is dropped. When a name occurs twice in a section, the last value wins. A
+// damaged section header (a line that opens with '[' but is no header, or one with no '='
+// that ends with ']') ends the section before it: the values after it, up to the next
+// header, belong to no section. A save never changes what the next load reads, and loading
+// takes time in proportion to the file's size.
 
 #include <cstddef>
 #include <cstdint>
@@ -16,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace brenmoor::platform {
@@ -57,18 +62,28 @@ private:
     struct Line {
         std::string name;  // empty: a line kept as it was read
         std::string text;  // the value, or the whole kept line
+        // The value line as read, when "name=text" would read back otherwise (a value that
+        // ends in a carriage return loses it); empty once the value is written.
+        std::string asRead;
     };
     struct Section {
         std::string name;
-        bool hasHeader = true;  // false only for lines before the first header
+        // False for the lines before the first header and for those after a damaged one:
+        // they are kept, but no name reaches them.
+        bool hasHeader = true;
         std::vector<Line> lines;
+        std::unordered_map<std::string, std::size_t> byName;  // folded name -> line
+        std::size_t valueEnd = 0;  // one past the last value line
     };
 
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
     void load();
-    // Files one line read from the file; `current` is the index of the section it is in.
-    void addLine(std::string_view line, std::size_t& current);
+    // Files one line read from the file. `dropped`: the line could not be kept;
+    // `opensWithBracket`: its first byte other than a blank is '['.
+    void addLine(std::string_view line, bool dropped, bool opensWithBracket);
+    void startSection(std::string name, bool hasHeader);
+    void addValue(Section& section, std::string_view name, std::string_view value, std::string_view line);
     std::size_t sectionIndex(std::string_view name) const;
     // The line holding the value, or null.
     const Line* find(std::string_view section, std::string_view name) const;
@@ -76,6 +91,8 @@ private:
 
     std::filesystem::path path_;
     std::vector<Section> sections_;
+    std::unordered_map<std::string, std::size_t> sectionsByName_;  // folded name -> header section
+    std::size_t current_ = kNone;  // while loading: the section the next line goes to
     bool unreadable_ = false;
 };
 

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QtTest>
+#include <QTimer>
 #include <atomic>
 #include <fstream>
 #include <thread>
@@ -20,6 +21,7 @@
 #include "console/write_delay_dialog.h"
 #include "res/app_dialog_templates.h"
 #include "support/recording_message_sink.h"
+#include "support/temp_dir.h"
 
 using namespace brenmoor;
 
@@ -47,6 +49,35 @@ QStringList listedNames(QFileDialog& dialog) {
     return names;
 }
 
+// Answers every message box that comes up, with `answer`, and keeps its text: a box a
+// test does not expect is then a failed comparison, not a test that hangs.
+class BoxAnswerer {
+public:
+    explicit BoxAnswerer(QMessageBox::StandardButton answer) : answer_(answer) {
+        QObject::connect(&poll_, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) return;
+            texts << box->text();
+            box->button(box->button(answer_) != nullptr ? answer_ : QMessageBox::Ok)->click();
+        });
+        poll_.start(5);
+    }
+    QStringList texts;
+
+private:
+    QMessageBox::StandardButton answer_;
+    QTimer poll_;
+};
+
+// Replaces the name in the dialog's name box with `typed` and presses Enter there.
+void typeName(QFileDialog& dialog, const QString& typed) {
+    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    name->selectAll();
+    QTest::keyClicks(name, typed.isEmpty() ? QString() : typed);
+    if (typed.isEmpty()) QTest::keyClick(name, Qt::Key_Delete);
+    QTest::keyClick(name, Qt::Key_Return);
+}
+
 }  // namespace
 
 class AppDialogsTest : public QObject {
@@ -61,6 +92,10 @@ private slots:
     void configFileDialogs_data();
     void configFileDialogs();
     void allFilesListsNamesWithoutDot();
+    void typedPatternFiltersTheList_data();
+    void typedPatternFiltersTheList();
+    void saveAddsTheSuffixAndAsksBeforeReplacing_data();
+    void saveAddsTheSuffixAndAsksBeforeReplacing();
     void aboutBox();
     void messageBoxLooks_data();
     void messageBoxLooks();
@@ -152,7 +187,7 @@ void AppDialogsTest::configFileDialogs_data() {
     QTest::newRow("Load") << int(app::FileDialogKind::ConfigLoad) << int(QFileDialog::AcceptOpen)
                           << int(QFileDialog::ExistingFile) << true;
     QTest::newRow("Save") << int(app::FileDialogKind::ConfigSave) << int(QFileDialog::AcceptSave)
-                          << int(QFileDialog::AnyFile) << false;
+                          << int(QFileDialog::AnyFile) << true;
 }
 
 void AppDialogsTest::configFileDialogs() {
@@ -160,8 +195,7 @@ void AppDialogsTest::configFileDialogs() {
     QFETCH(int, acceptMode);
     QFETCH(int, fileMode);
     QFETCH(bool, confirmOverwrite);
-    QFileDialog dialog;
-    app::setUpFileDialog(dialog, static_cast<app::FileDialogKind>(kind));
+    app::ShellFileDialog dialog(static_cast<app::FileDialogKind>(kind));
     QCOMPARE(dialog.nameFilters(), (QStringList{"Text files (*.txt)", "All files (*.*)"}));
     QCOMPARE(dialog.defaultSuffix(), QStringLiteral("txt"));
     QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(), QStringLiteral("*.txt"));
@@ -175,8 +209,7 @@ void AppDialogsTest::allFilesListsNamesWithoutDot() {
     std::ofstream(dir.file("ports.txt")) << "x";
     std::ofstream(dir.file("ports")) << "x";
     std::ofstream(dir.file("notes.log")) << "x";
-    QFileDialog dialog;
-    app::setUpFileDialog(dialog, app::FileDialogKind::ConfigLoad);
+    app::ShellFileDialog dialog(app::FileDialogKind::ConfigLoad);
     dialog.setDirectory(QString::fromStdString(dir.path().string()));
     dialog.show();
     QTRY_COMPARE(listedNames(dialog), (QStringList{"ports.txt"}));
@@ -186,6 +219,78 @@ void AppDialogsTest::allFilesListsNamesWithoutDot() {
     QCOMPARE(types->currentText(), QStringLiteral("All files (*.*)"));
     QTRY_COMPARE(listedNames(dialog).size(), 3);
     QVERIFY(listedNames(dialog).contains("ports"));
+}
+
+// The initial "*.txt", or any name with a wildcard, filters the list: confirming it names
+// no file, raises no box and leaves the dialog open; a folder in front of it is opened.
+void AppDialogsTest::typedPatternFiltersTheList_data() {
+    QTest::addColumn<int>("kind");
+    QTest::newRow("Load") << int(app::FileDialogKind::ConfigLoad);
+    QTest::newRow("Save") << int(app::FileDialogKind::ConfigSave);
+}
+
+void AppDialogsTest::typedPatternFiltersTheList() {
+    QFETCH(int, kind);
+    test::TempDir dir;
+    std::ofstream(dir.file("ports.txt")) << "x";
+    std::ofstream(dir.file("notes.log")) << "x";
+    std::filesystem::create_directory(dir.file("sub"));
+    std::ofstream(dir.file("sub/other.log")) << "x";
+    app::ShellFileDialog dialog(static_cast<app::FileDialogKind>(kind));
+    dialog.setDirectory(QString::fromStdString(dir.path().string()));
+    dialog.show();
+    BoxAnswerer boxes(QMessageBox::Ok);
+    QTRY_VERIFY(listedNames(dialog).contains("ports.txt"));
+
+    typeName(dialog, "*.txt");
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QVERIFY(dialog.isVisible());
+    typeName(dialog, "*.log");
+    QTRY_VERIFY(listedNames(dialog).contains("notes.log"));
+    QVERIFY(!listedNames(dialog).contains("ports.txt"));
+    typeName(dialog, "sub/*.l?g");
+    QTRY_COMPARE(listedNames(dialog), QStringList{"other.log"});
+    QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(), QStringLiteral("*.l?g"));
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QCOMPARE(boxes.texts, QStringList{});
+    // Nothing was made: no file named after the pattern.
+    QCOMPARE(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 3);
+}
+
+void AppDialogsTest::saveAddsTheSuffixAndAsksBeforeReplacing_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("new name gets .txt") << "fresh" << int(QMessageBox::No) << true << "fresh.txt" << false;
+    QTest::newRow("own extension kept") << "fresh.cfg" << int(QMessageBox::No) << true << "fresh.cfg" << false;
+    QTest::newRow("existing, replace") << "ports" << int(QMessageBox::Yes) << true << "ports.txt" << true;
+    QTest::newRow("existing, keep") << "ports.txt" << int(QMessageBox::No) << false << "" << true;
+}
+
+void AppDialogsTest::saveAddsTheSuffixAndAsksBeforeReplacing() {
+    QFETCH(QString, typed);
+    QFETCH(int, answer);
+    QFETCH(bool, accepted);
+    QFETCH(QString, chosen);
+    QFETCH(bool, asked);
+    test::TempDir dir;
+    std::ofstream(dir.file("ports.txt")) << "x";
+    app::ShellFileDialog dialog(app::FileDialogKind::ConfigSave);
+    dialog.setDirectory(QString::fromStdString(dir.path().string()));
+    dialog.show();
+    BoxAnswerer boxes(static_cast<QMessageBox::StandardButton>(answer));
+    typeName(dialog, typed);
+    QCOMPARE(dialog.result() == QDialog::Accepted, accepted);
+    QCOMPARE(boxes.texts.size(), asked ? 1 : 0);
+    if (asked) QVERIFY(boxes.texts[0].contains("ports.txt"));
+    if (accepted) {
+        QCOMPARE(dialog.selectedFiles(), QStringList{QString::fromStdString(dir.file(chosen.toStdString()).string())});
+    } else {
+        QVERIFY(dialog.isVisible());
+    }
 }
 
 void AppDialogsTest::aboutBox() {

@@ -1,8 +1,16 @@
 // Start-up, shutdown and the commands the application object carries out.
 
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
 #include <QtTest>
 #include <csignal>
 #include <fstream>
@@ -12,9 +20,16 @@
 #include "app/main_frame.h"
 #include "app_test_support.h"
 #include "config/registry_persistence.h"
+#include "config/sheet/port_sheet.h"
+#include "console/data_pattern_dialog.h"
+#include "console/serial_test_dialog.h"
 #include "engine/test_session.h"
+#include "platform/driver_requests.h"
 #include "platform/profile_store.h"
 #include "res/command_ids.h"
+#include "res/dialog_controls.h"
+#include "res/port_page_template.h"
+#include "res/test_dialog_template.h"
 
 using namespace brenmoor;
 
@@ -60,6 +75,8 @@ private slots:
     void devicesFromProfileAndCommandLine();
     void terminationSignalClosesLikeTheWindow_data();
     void terminationSignalClosesLikeTheWindow();
+    void signalWhileANestedWindowIsUp_data();
+    void signalWhileANestedWindowIsUp();
     void testStartAndStopFromTheMenu();
     void closeDuringSessionWaitsForFinish();
     void configSaveThenLoadThroughTheDialog();
@@ -210,6 +227,88 @@ void AppShellTest::terminationSignalClosesLikeTheWindow() {
     verifyAllValuesStored(run.profilePath());
     platform::ProfileStore store(run.profilePath());
     QCOMPARE(store.readInt(config::kPortSettingsSection, config::portValueName(2, "nBaud"), -1), 11);
+}
+
+void AppShellTest::signalWhileANestedWindowIsUp_data() {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("box from a panel click, SIGTERM") << "box" << SIGTERM;
+    QTest::newRow("Transfer dialog, SIGINT") << "transfer" << SIGINT;
+    QTest::newRow("Ports Properties sheet, SIGTERM") << "sheet" << SIGTERM;
+}
+
+// The whole tool runs, with real boxes, each with its own event loop. A signal arrives
+// while a box raised by a panel's click, the Transfer dialog or the sheet is up: the tool
+// ends (the window's code after the box or dialog still runs on a live console), writes
+// every setting, and a sheet's COM renumbering counts as cancelled.
+void AppShellTest::signalWhileANestedWindowIsUp() {
+    QFETCH(QString, window);
+    QFETCH(int, signalNumber);
+    test::TempDir dir;
+    const auto profile = dir.file("Brenmoor.ini");
+    app::CBrenmoorApp app({"brenmoor", "--simulated-card", "--profile", QString::fromStdString(profile.string())});
+
+    QPointer<console::CSerialTestDlg> console;
+    int consoleEndLevel = -1;
+    bool clicking = false;  // a panel's button is being clicked
+    bool signalled = false;
+    // Whether the window the row is about is up, as the panel click or the command made it;
+    // for the sheet, after the first page's ComBase has renumbered ports 1 to 7.
+    const auto ready = [&](QWidget* up) {
+        if (auto* sheet = qobject_cast<config::sheet::CPortSheet*>(up)) {
+            sheet->page(0)->controls().dropDownList(res::kIdComBaseList)->setCurrentIndex(9);
+            return app.tables().m_PortRegistry[7].nComBase == 16;
+        }
+        if (window == "box") return clicking && qobject_cast<QMessageBox*>(up) != nullptr;
+        return clicking && qobject_cast<console::CDataPatternDlg*>(up) != nullptr;
+    };
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, [&] {
+        QWidget* up = QApplication::activeModalWidget();
+        if (signalled || up == nullptr || !ready(up)) return;
+        signalled = true;
+        std::raise(signalNumber);
+    });
+    QTimer::singleShot(0, [&] {
+        watch.start(5);
+        app::CMainFrame& frame = *app.mainFrame();
+        if (window == "sheet") {
+            test::menuAction(frame, res::kCmdPortSettings)->trigger();
+            return;
+        }
+        test::menuAction(frame, res::kCmdTestStart)->trigger();
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<console::CSerialTestDlg*>(w)) console = dialog;
+        }
+        QVERIFY(console);
+        connect(console, &QObject::destroyed, [&] { consoleEndLevel = QThread::currentThread()->loopLevel(); });
+        const res::TestPanelIds& panel = res::testPanelIds()[0];
+        clicking = true;
+        if (window == "box") {
+            // The card refuses port 0's loopback request, so the click raises a box.
+            app.backend().simulatedCard().setRequestRefused(app.tables().m_PortRegistry[0].nComBase + 1,
+                                                            platform::IOCTL_SET_LOOPBACK, true);
+            console->controls().checkBox(panel.loopTest)->click();
+        } else {
+            console->controls().button(panel.transfer)->click();
+        }
+        clicking = false;
+    });
+
+    QCOMPARE(app.Run(), 0);
+    QVERIFY(signalled);
+    QVERIFY(!app.mainFrame()->isVisible());
+    QVERIFY(!app.session().inProgress());
+    if (window != "sheet") {
+        // Freed in the main loop (level 1), not in the loop of the box or dialog.
+        QVERIFY(!console);
+        QCOMPARE(consoleEndLevel, 1);
+    }
+    verifyAllValuesStored(profile);
+    platform::ProfileStore store(profile);
+    for (int port = 0; port < 8; ++port) {
+        QCOMPARE(store.readInt(config::kPortSettingsSection, config::portValueName(port, "nComBase"), -1), 3 + port);
+    }
 }
 
 void AppShellTest::testStartAndStopFromTheMenu() {

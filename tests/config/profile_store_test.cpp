@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -127,6 +128,15 @@ TEST(ProfileStore, DamagedFilesKeepWhatIsReadable) {
          {{"m_PortRegistry[0].nBaud", 7}, {"m_PortRegistry[0].nIR", 1}}},
         {"CRLF lines and blanks around names", "[ Version 1.0 ]\r\n  m_PortRegistry[0].nBaud = 7\r\n", {{"m_PortRegistry[0].nBaud", 7}}},
         {"values before any section belong to none", "m_PortRegistry[0].nBaud=5\n", {{"m_PortRegistry[0].nBaud", kAbsent}}},
+        {"byte-order mark first", "\xEF\xBB\xBF" + valid, {{"m_PortRegistry[0].nBaud", 7}}},
+        // The values after a damaged header are in no section, least of all the one before.
+        {"header without its ']'", valid + "[Devices\nm_PortRegistry[0].nParity=2\n[Version 1.0]\nm_PortRegistry[0].nIR=1\n",
+         {{"m_PortRegistry[0].nBaud", 7}, {"m_PortRegistry[0].nParity", kAbsent}, {"m_PortRegistry[0].nIR", 1}}},
+        {"header without its '['", valid + "Devices]\nm_PortRegistry[0].nParity=2\n", {{"m_PortRegistry[0].nParity", kAbsent}}},
+        {"header with a NUL", valid + std::string("[Dev\0ices]\nm_PortRegistry[0].nParity=2\n", 39),
+         {{"m_PortRegistry[0].nBaud", 7}, {"m_PortRegistry[0].nParity", kAbsent}}},
+        {"header longer than a line may be", valid + "[" + std::string(ProfileStore::kMaxLineLength, 'D') + "]\nm_PortRegistry[0].nParity=2\n",
+         {{"m_PortRegistry[0].nParity", kAbsent}}},
     };
     for (const auto& c : cases) {
         TempDir dir;
@@ -198,6 +208,85 @@ TEST(ProfileStore, RefusesTextsThatWouldNotReadBack) {
     EXPECT_TRUE(store.writeString("Recent File List", "File1", "/tmp/with = and ; inside"));
     ASSERT_TRUE(store.save());
     EXPECT_EQ(ProfileStore(dir.file("Brenmoor.ini")).readString("Recent File List", "File1"), "/tmp/with = and ; inside");
+}
+
+// What a load reads through every section the damaged inputs below can name: each
+// section's names in order, with their values.
+std::string readable(const ProfileStore& store) {
+    std::string out;
+    for (const char* section : {"Version 1.0", "Devices", "Other", ""}) {
+        out += std::string("[") + section + "]\n";
+        for (const std::string& name : store.names(section)) out += name + "=" + store.readString(section, name).value_or("?") + "\n";
+    }
+    return out;
+}
+
+// A profile of random lines from the kinds that damage makes: headers whole and broken,
+// values with odd blanks and line ends, repeated names in other cases, NUL bytes, marks.
+std::string damagedProfile(std::mt19937& random) {
+    const char* const lines[] = {"[Version 1.0]", "[ version 1.0 ]", "[Devices]", "[Other]", "[]", "[Version 1.0",
+                                 "Version 1.0]",  "[Dev",            "]",         "[",       "garbage", "",
+                                 "  ",            "; note",          "=5"};
+    const char* const names[] = {"m_PortRegistry[0].nBaud", "M_PORTREGISTRY[0].NBAUD", "m_PortRegistry[1].nParity",
+                                 "COM4", " x ", "a]"};
+    const char* const values[] = {"7", " 8 ", "", "-3", "=", "a=b", "9\r", "[x]"};
+    const char* const ends[] = {"\n", "\r\n", "\r\r\n", "\r \r\n", "\r\r\r\n"};
+    const auto pick = [&random](const auto& table) { return table[random() % std::size(table)]; };
+    std::string out = random() % 4 == 0 ? "\xEF\xBB\xBF" : "";
+    const int count = static_cast<int>(random() % 40);
+    for (int i = 0; i < count; ++i) {
+        std::string line = random() % 2 == 0 ? std::string(pick(lines)) : std::string(pick(names)) + "=" + pick(values);
+        switch (random() % 12) {
+        case 0: line.insert(random() % (line.size() + 1), 1, '\0'); break;
+        case 1: line.insert(0, "\xEF\xBB\xBF"); break;
+        case 2: line.insert(0, "  "); break;
+        default: break;
+        }
+        out += line + pick(ends);
+    }
+    if (random() % 4 == 0 && !out.empty()) out.pop_back();  // no line end at the end
+    return out;
+}
+
+// Loads `bytes`, writes a few values, saves and loads again: the second load reads
+// exactly what the first store held, and every value written.
+void expectSaveReadsBackUnchanged(const std::string& what, const std::string& bytes) {
+    TempDir dir;
+    const auto path = dir.file("Brenmoor.ini");
+    writeFile(path, bytes);
+    ProfileStore store(path);
+    store.writeInt(kSection, "m_PortRegistry[0].nBaud", 11);
+    store.writeInt(kSection, "m_PortRegistry[2].nIR", 1);
+    store.writeString("Devices", "COM4", "/dev/ttyUSB0");
+    store.writeString("Other", "x", "y");
+    ASSERT_TRUE(store.save()) << what;
+    const std::string saved = readFile(path);
+    ProfileStore again(path);
+    EXPECT_EQ(readable(again), readable(store)) << what << "\nfile read:\n" << ::testing::PrintToString(bytes)
+                                                << "\nfile saved:\n" << ::testing::PrintToString(saved);
+    EXPECT_EQ(again.readInt(kSection, "m_PortRegistry[0].nBaud", kAbsent), 11) << what;
+    EXPECT_EQ(again.readInt(kSection, "m_PortRegistry[2].nIR", kAbsent), 1) << what;
+    EXPECT_EQ(again.readString("Devices", "COM4"), "/dev/ttyUSB0") << what;
+    EXPECT_EQ(again.readString("Other", "x"), "y") << what;
+}
+
+TEST(ProfileStore, SaveNeverChangesWhatTheNextLoadReads) {
+    const std::string valid = "[Version 1.0]\nm_PortRegistry[0].nBaud=7\n";
+    const std::pair<const char*, std::string> cases[] = {
+        {"empty header ending in CR CR LF", valid + "[]\r\r\nm_PortRegistry[0].nParity=2\n"},
+        {"header ending in CR CR LF", valid + "[Devices]\r\r\nm_PortRegistry[0].nParity=2\n"},
+        {"value ending in CR CR LF", valid + "m_PortRegistry[0].nParity=2\r\r\nCOM4=x\r\r\n"},
+        {"damaged header before a repeated section", valid + "[Devices\nCOM4=/dev/a\n[Version 1.0]\nm_PortRegistry[0].nIR=5\n"},
+        {"mark first and on a later line", "\xEF\xBB\xBF" + valid + "\xEF\xBB\xBF[Devices]\nCOM4=/dev/a\n"},
+        // Once the dropped first line is gone, the marked one is first in the file.
+        {"dropped line before a marked one", std::string("\0\n", 2) + "\xEF\xBB\xBF[Devices]\nCOM5=/dev/b\n"},
+        {"duplicate names with different line ends", valid + "M_PORTREGISTRY[0].NBAUD=8\r\r\nm_portregistry[0].nbaud=9\r\n"},
+        {"no line end at the end", valid + "[Other]\nx=1\r"},
+    };
+    for (const auto& [what, bytes] : cases) expectSaveReadsBackUnchanged(what, bytes);
+
+    std::mt19937 random(20261210);
+    for (int i = 0; i < 100; ++i) expectSaveReadsBackUnchanged("generated #" + std::to_string(i), damagedProfile(random));
 }
 
 class FailingSave : public ::testing::Test {
