@@ -46,6 +46,7 @@ class SerialTestDialogTest : public QObject {
 private slots:
     void layout();
     void opensWithTheStoredChoicesPlacedAndScrollable();
+    void openingSizeShowsTheRightHandPanelsWhole();
     void severalChoicesOpenCheckedAndAClickLeavesOneInItsPanelOnly();
     void timeChoiceEnablesTheTimeBoxesAndKeepsTyping();
     void runGreysThePanelAndStopRestoresIt();
@@ -122,6 +123,34 @@ void SerialTestDialogTest::opensWithTheStoredChoicesPlacedAndScrollable() {
         QVERIFY(button(d, p.transfer)->isEnabled());
         QVERIFY(!button(d, p.stop)->isEnabled());
     }
+}
+
+void SerialTestDialogTest::openingSizeShowsTheRightHandPanelsWhole() {
+    ConsoleSession s;
+    s.session.Start();
+    CSerialTestDlg* d = s.dialog();
+    QCOMPARE(d->frameGeometry().size(), QSize(860, 580));
+    QCOMPARE(d->content()->pos(), QPoint(0, 0));
+    const QRect client(QPoint(0, 0), d->clientSize());
+    const auto onScreen = [d](int id) {
+        QWidget* w = d->controls().control(id);
+        return QRect(w->mapTo(d, QPoint(0, 0)), w->size());
+    };
+    for (int port = 0; port < 8; ++port) {
+        const res::TestPanelIds& p = ids(port);
+        for (int id : {p.sentText, p.receivedText, p.run, p.stop, p.transfer}) {
+            const QRect r = onScreen(id);
+            // Every column fits the width; the top row fits the height as well.
+            QVERIFY2(r.right() <= client.right(), qPrintable(QString::number(id)));
+            if (port < 2) QVERIFY2(client.contains(r), qPrintable(QString::number(id)));
+        }
+    }
+    // What is left to scroll sideways is the margin right of the panels, and only that.
+    int rightmost = 0;
+    for (QWidget* w : d->controls().controls()) rightmost = std::max(rightmost, w->geometry().right());
+    QVERIFY(rightmost <= client.right());
+    QVERIFY(d->horizontalRange() > 0);
+    QVERIFY(d->fullSize().width() - client.width() <= d->controls().units().toPixelsX(30));
 }
 
 void SerialTestDialogTest::severalChoicesOpenCheckedAndAClickLeavesOneInItsPanelOnly() {
