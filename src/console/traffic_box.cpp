@@ -40,10 +40,19 @@ void TrafficBox::show(const std::string& text) {
 }
 
 void TrafficBox::followEnd() {
+    // The view jumps to the end without a painted step on the way: a box that scrolls while
+    // it paints lays out every line it passes to measure the step, lines it never shows.
+    // It is painted once, where it comes to rest.
+    QWidget* viewport = edit_->viewport();
+    const bool painting = viewport->updatesEnabled();
+    if (painting) viewport->setUpdatesEnabled(false);
+    QScrollBar* vertical = edit_->verticalScrollBar();
+    vertical->setValue(vertical->maximum());
     edit_->moveCursor(QTextCursor::End);
     // From the left edge, so a short last line shows whole; a long one still scrolls in.
     edit_->horizontalScrollBar()->setValue(0);
     edit_->ensureCursorVisible();
+    if (painting) viewport->setUpdatesEnabled(true);
 }
 
 }  // namespace brenmoor::console

@@ -8,8 +8,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QSizeGrip>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 
 #include "console/data_pattern_dialog.h"
@@ -53,6 +57,8 @@ private slots:
     void runOnAPortNotOpenChangesNothing();
     void enterDoesNothingEscapeHidesAndTheSessionGoesOn();
     void trafficBoxesFollowTheEnd();
+    void boxesOutOfViewWaitUntilTheyComeIntoView();
+    void appendLaysOutOnlyTheLinesItShows();
     void transferOpensThePortsDataPattern();
     void secondSessionReusesThePanels();
     void destroyingTheConsoleClearsTheEnginesPointer();
@@ -304,6 +310,81 @@ void SerialTestDialogTest::trafficBoxesFollowTheEnd() {
     QCOMPARE(box(d, ids(2).sentText)->toPlainText(), QString("from a worker"));
 }
 
+void SerialTestDialogTest::boxesOutOfViewWaitUntilTheyComeIntoView() {
+    ConsoleSession s;
+    s.session.Start();
+    CSerialTestDlg* d = s.dialog();
+    engine::ConsoleModel& model = d->model();
+    // At the opening size the top rows show and the bottom row (panels 7 and 8) does not.
+    QPlainTextEdit* shown = box(d, ids(0).receivedText);
+    QPlainTextEdit* below = box(d, ids(6).receivedText);
+    QSignalSpy belowChanges(below->document(), &QTextDocument::contentsChange);
+    std::string lines;
+    for (int i = 0; i < 40; ++i) lines += "line " + std::to_string(i) + "\r\n";
+    const QString expected = QString::fromStdString(lines).replace("\r\n", "\n");
+    for (int port : {0, 6}) {
+        model.appendReceivedText(port, lines);
+        model.setPacketCount(port, "17");
+    }
+    d->repaintChangedPanels();
+    QCOMPARE(shown->toPlainText(), expected);
+    QCOMPARE(belowChanges.count(), 0);
+    // Only the boxes wait; the rest of the panel is current.
+    QCOMPARE(edit(d, ids(6).packetCount)->text(), QString("17"));
+
+    // Scrolled into view, the box shows what the model holds, with its end in view.
+    d->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    QCOMPARE(below->toPlainText(), expected);
+    QCOMPARE(below->verticalScrollBar()->value(), below->verticalScrollBar()->maximum());
+    QVERIFY(below->verticalScrollBar()->maximum() > 0);
+    QCOMPARE(below->textCursor().position(), below->document()->characterCount() - 1);
+
+    // Scrolled away again, it waits; a window large enough to show everything brings it up.
+    d->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+    model.appendReceivedText(6, "more");
+    d->repaintChangedPanels();
+    QCOMPARE(below->toPlainText(), expected);
+    d->resize(d->fullSize());
+    QCOMPARE(below->toPlainText(), expected + "more");
+
+    // A hidden console changes no box; shown again, it catches up.
+    d->hide();
+    model.appendReceivedText(0, "hidden");
+    d->repaintChangedPanels();
+    QCOMPARE(shown->toPlainText(), expected);
+    d->show();
+    QCOMPARE(shown->toPlainText(), expected + "hidden");
+}
+
+void SerialTestDialogTest::appendLaysOutOnlyTheLinesItShows() {
+    ConsoleSession s;
+    s.session.Start();
+    CSerialTestDlg* d = s.dialog();
+    QPlainTextEdit* received = box(d, ids(1).receivedText);
+    const auto lines = [](int from, int count) {
+        std::string text;
+        for (int i = from; i < from + count; ++i) text += "line " + std::to_string(i) + "\r\n";
+        return text;
+    };
+    d->model().appendReceivedText(1, lines(0, 40));
+    d->repaintChangedPanels();
+    QApplication::processEvents();
+    const int oldBlocks = received->document()->blockCount();
+
+    d->model().appendReceivedText(1, lines(40, 60));
+    d->repaintChangedPanels();
+    QApplication::processEvents();
+    QVERIFY(received->toPlainText().endsWith("line 99\n"));
+    // The new lines that scrolled past on the way to the end were never laid out; the box
+    // measures the one line above its view for its scroll range, and none further up.
+    const QTextBlock aboveView = received->cursorForPosition(QPoint(0, 0)).block().previous();
+    QVERIFY(aboveView.blockNumber() > oldBlocks + 20);
+    int laidOutUnseen = 0;
+    for (QTextBlock b = received->document()->findBlockByNumber(oldBlocks); b.isValid() && b != aboveView; b = b.next())
+        if (b.layout()->lineCount() > 0) ++laidOutUnseen;
+    QCOMPARE(laidOutUnseen, 0);
+}
+
 void SerialTestDialogTest::transferOpensThePortsDataPattern() {
     ConsoleSession s;
     s.session.Start();
@@ -338,6 +419,8 @@ void SerialTestDialogTest::secondSessionReusesThePanels() {
     s.session.Start();
     QCOMPARE(s.dialog(), d);
     QCOMPARE(d->frameGeometry().size(), QSize(860, 580));
+    // Panel 7 is below the opening view.
+    d->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
     QCOMPARE(box(d, ids(6).receivedText)->toPlainText(), QString("kept"));
     QVERIFY(checkBox(d, ids(6).enable)->isChecked());
     QTRY_VERIFY_WITH_TIMEOUT(button(d, ids(6).run)->isEnabled(), kPatienceMs);
