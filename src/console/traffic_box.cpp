@@ -2,7 +2,10 @@
 
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <string_view>
 
 namespace brenmoor::console {
@@ -36,6 +39,10 @@ void TrafficBox::show(const std::string& text) {
         edit_->setPlainText(displayText(wanted));
     }
     shown_.assign(wanted);
+    // The last line is the one appends grow, up to the whole box when the text has no line
+    // breaks. It keeps its shaped glyphs, so drawing it and placing the cursor on it do not
+    // shape it again; a change to its text discards them.
+    edit_->document()->lastBlock().layout()->setCacheEnabled(true);
     followEnd();
 }
 

@@ -297,6 +297,15 @@ void SerialTestDialogTest::trafficBoxesFollowTheEnd() {
     model.appendReceivedText(2, "\r\n" + std::string(static_cast<std::size_t>(columns * 3 / 4), 'v'));
     d->repaintChangedPanels();
     QCOMPARE(received->horizontalScrollBar()->value(), 0);
+    // A last line that grows is measured by its present text, not by what it held before.
+    for (int step = 0; step < 2; ++step) {
+        model.appendReceivedText(2, std::string(static_cast<std::size_t>(columns), 'v'));
+        d->repaintChangedPanels();
+        const QTextBlock last = received->document()->lastBlock();
+        const int measured = received->fontMetrics().horizontalAdvance(last.text());
+        QVERIFY(qAbs(qRound(last.layout()->lineAt(0).naturalTextWidth()) - measured) <= 1);
+    }
+    QVERIFY(received->horizontalScrollBar()->value() > 0);
 
     // Text from a worker thread arrives with the next batch, without an explicit repaint.
     std::thread worker([&] { model.appendSentText(2, "from a worker"); });
