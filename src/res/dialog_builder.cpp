@@ -7,8 +7,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStyle>
-#include <QStyleOptionButton>
 #include <QWidget>
 #include <algorithm>
 #include <memory>
@@ -121,17 +119,6 @@ QRect placeDropDownList(const QRect& rect, DropDownList* list, const DialogUnits
     const int closedHeight = list->sizeHint().height();
     list->setMaxVisibleItems(std::max(1, (rect.height() - closedHeight) / units.baseY()));
     return QRect(rect.topLeft(), QSize(rect.width(), closedHeight));
-}
-
-// Where a check box or radio button draws its caption, as the style lays it out.
-int captionRoom(const QAbstractButton* button)
-{
-    QStyleOptionButton option;
-    option.initFrom(button);
-    option.text = button->text();
-    const auto element = qobject_cast<const QRadioButton*>(button) ? QStyle::SE_RadioButtonContents
-                                                                   : QStyle::SE_CheckBoxContents;
-    return button->style()->subElementRect(element, &option, button).width();
 }
 
 // A caption on one line is never cut off. Where the dialog font sets it a few pixels wider

@@ -43,6 +43,13 @@ void click(CSerialTestDlg* d, QWidget* control) {
     Q_UNUSED(d);
 }
 
+// "line <n>" CR LF for each n from `from`, `count` of them.
+std::string numberedLines(int from, int count) {
+    std::string text;
+    for (int i = from; i < from + count; ++i) text += "line " + std::to_string(i) + "\r\n";
+    return text;
+}
+
 }  // namespace
 
 class SerialTestDialogTest : public QObject {
@@ -265,8 +272,7 @@ void SerialTestDialogTest::trafficBoxesFollowTheEnd() {
     engine::ConsoleModel& model = d->model();
     QPlainTextEdit* received = box(d, ids(2).receivedText);
 
-    std::string lines;
-    for (int i = 0; i < 40; ++i) lines += "line " + std::to_string(i) + "\r\n";
+    const std::string lines = numberedLines(0, 40);
     model.appendReceivedText(2, lines);
     d->repaintChangedPanels();
     QCOMPARE(received->toPlainText(), QString::fromStdString(lines).replace("\r\n", "\n"));
@@ -328,8 +334,7 @@ void SerialTestDialogTest::boxesOutOfViewWaitUntilTheyComeIntoView() {
     QPlainTextEdit* shown = box(d, ids(0).receivedText);
     QPlainTextEdit* below = box(d, ids(6).receivedText);
     QSignalSpy belowChanges(below->document(), &QTextDocument::contentsChange);
-    std::string lines;
-    for (int i = 0; i < 40; ++i) lines += "line " + std::to_string(i) + "\r\n";
+    const std::string lines = numberedLines(0, 40);
     const QString expected = QString::fromStdString(lines).replace("\r\n", "\n");
     for (int port : {0, 6}) {
         model.appendReceivedText(port, lines);
@@ -370,17 +375,12 @@ void SerialTestDialogTest::appendLaysOutOnlyTheLinesItShows() {
     s.session.Start();
     CSerialTestDlg* d = s.dialog();
     QPlainTextEdit* received = box(d, ids(1).receivedText);
-    const auto lines = [](int from, int count) {
-        std::string text;
-        for (int i = from; i < from + count; ++i) text += "line " + std::to_string(i) + "\r\n";
-        return text;
-    };
-    d->model().appendReceivedText(1, lines(0, 40));
+    d->model().appendReceivedText(1, numberedLines(0, 40));
     d->repaintChangedPanels();
     QApplication::processEvents();
     const int oldBlocks = received->document()->blockCount();
 
-    d->model().appendReceivedText(1, lines(40, 60));
+    d->model().appendReceivedText(1, numberedLines(40, 60));
     d->repaintChangedPanels();
     QApplication::processEvents();
     QVERIFY(received->toPlainText().endsWith("line 99\n"));
