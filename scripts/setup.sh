@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev libx11-dev libgl-dev xvfb xauth)
+          qt6-base-dev libx11-dev libgl-dev xvfb xauth fonts-dejavu-extra)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -130,6 +130,7 @@ void CScrollingDialog::recompute() {
 
 void CScrollingDialog::placeContent() {
     content_->move(-horizontal_.position * kHorizontalStepPixels, -vertical_.position * kVerticalStepPixels);
+    visibleAreaChanged();
 }
 
 void CScrollingDialog::applyScroll(ScrollAxis axis, ScrollRequest request) {

@@ -42,6 +42,9 @@ protected:
 
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // Called whenever another part of the content may have come into view: it moved, or
+    // the window changed size.
+    virtual void visibleAreaChanged() {}
 
 private:
     void scrollBack();

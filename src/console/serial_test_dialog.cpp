@@ -140,8 +140,14 @@ void CSerialTestDlg::repaintChangedPanels() {
 void CSerialTestDlg::showPanel(int port) {
     const engine::PanelState s = model_.panel(port);
     Panel& p = panels_[static_cast<std::size_t>(port)];
-    p.sent->show(s.sentText);
-    p.received->show(s.receivedText);
+    const std::uint32_t bit = 1u << port;
+    if (textsInView(p)) {
+        p.sent->show(s.sentText);
+        p.received->show(s.receivedText);
+        textsBehind_ &= ~bit;
+    } else {
+        textsBehind_ |= bit;
+    }
     setText(p.packetCount, s.packetCount);
     setChecked(p.enable, s.enableChecked);
     setChecked(p.loopTest, s.loopTestChecked);
@@ -164,6 +170,27 @@ void CSerialTestDlg::showPanel(int port) {
     };
     for (auto [widget, control] : availability) widget->setEnabled(s.isEnabled(control));
 }
+
+bool CSerialTestDlg::textsInView(const Panel& panel) const {
+    if (!isVisible()) return false;
+    const QRect view(-content()->pos(), clientSize());
+    return view.intersects(panel.sent->edit()->geometry()) || view.intersects(panel.received->edit()->geometry());
+}
+
+void CSerialTestDlg::catchUpTexts() {
+    if (!complete_ || textsBehind_ == 0) return;
+    for (int port = 0; port < res::kTestDialogPanelCount; ++port) {
+        const Panel& p = panels_[static_cast<std::size_t>(port)];
+        if ((textsBehind_ & (1u << port)) && textsInView(p)) showPanel(port);
+    }
+}
+
+void CSerialTestDlg::showEvent(QShowEvent* event) {
+    CScrollingDialog::showEvent(event);
+    catchUpTexts();
+}
+
+void CSerialTestDlg::visibleAreaChanged() { catchUpTexts(); }
 
 void CSerialTestDlg::openDataPattern(int port) {
     CDataPatternDlg dialog(port + 1, engine_.tables.g_PortDataPattern, files_, engine_.messages, this);

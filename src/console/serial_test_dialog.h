@@ -48,6 +48,10 @@ public:
     // Enter does nothing; Escape hides the window (QDialog::reject) and the session goes on.
     void accept() override {}
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void visibleAreaChanged() override;
+
 private:
     struct Panel {
         QCheckBox* enable;
@@ -68,6 +72,9 @@ private:
     bool bindPanel(int port);
     void connectPanel(int port);
     void showPanel(int port);
+    // Whether any of the panel's traffic boxes lies in the part of the content on show.
+    bool textsInView(const Panel& panel) const;
+    void catchUpTexts();
     void afterClick();
     void openDataPattern(int port);
 
@@ -78,6 +85,9 @@ private:
     res::BuiltDialog built_;
     std::array<Panel, res::kTestDialogPanelCount> panels_{};
     QTimer repaintTimer_;
+    // Ports whose traffic boxes were left behind the model while out of view, one bit each.
+    // The boxes are the costly part of a repaint, and a box no one sees needs none.
+    std::uint32_t textsBehind_ = 0;
     bool complete_ = false;
 };
 

@@ -121,6 +121,34 @@ QRect placeDropDownList(const QRect& rect, DropDownList* list, const DialogUnits
     return QRect(rect.topLeft(), QSize(rect.width(), closedHeight));
 }
 
+// A caption on one line is never cut off. Where the dialog font sets it a few pixels wider
+// than the face the layout was drawn for, its label, check box or radio button grows by
+// what the caption lacks, away from the side the caption is aligned to.
+void fitCaption(QWidget* widget)
+{
+    int shortfall = 0;
+    bool growLeft = false;
+    if (const auto* label = qobject_cast<QLabel*>(widget)) {
+        if (label->wordWrap())
+            return;
+        shortfall = label->fontMetrics().horizontalAdvance(label->text()) - label->width();
+        growLeft = (label->alignment() & Qt::AlignRight) != 0;
+    } else if (const auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        if (!qobject_cast<const QCheckBox*>(button) && !qobject_cast<const QRadioButton*>(button))
+            return;
+        shortfall = button->fontMetrics().horizontalAdvance(button->text()) - captionRoom(button);
+        growLeft = button->layoutDirection() == Qt::RightToLeft;
+    }
+    if (shortfall <= 0)
+        return;
+    QRect grown = widget->geometry();
+    if (growLeft)
+        grown.setLeft(grown.left() - shortfall);
+    else
+        grown.setWidth(grown.width() + shortfall);
+    widget->setGeometry(grown);
+}
+
 }  // namespace
 
 QWidget* BuiltDialog::control(int id) const
@@ -164,6 +192,7 @@ BuiltDialog buildDialog(const DialogTemplate& dialog, QWidget* parent)
         if (auto* list = qobject_cast<DropDownList*>(widget))
             rect = placeDropDownList(rect, list, units);
         widget->setGeometry(rect);
+        fitCaption(widget);
         widget->setEnabled(!has(control, kStyleDisabled));
         if (widget->focusPolicy() & Qt::TabFocus) {
             if (previousInTabOrder)

@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 #include <QStyle>
+#include <QStyleOptionButton>
 #include <QStyleOptionFrame>
 #include <algorithm>
 
@@ -71,6 +72,16 @@ bool EditEntryValidator::fitsBox(const QString& text) const
     constexpr int kCursorWidth = 1;
     const int available = contents.width() - margins.left() - margins.right() - 2 * kSideMargin - kCursorWidth;
     return edit_->fontMetrics().horizontalAdvance(text) <= available;
+}
+
+int captionRoom(const QAbstractButton* button)
+{
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    const auto element = qobject_cast<const QRadioButton*>(button) ? QStyle::SE_RadioButtonContents
+                                                                   : QStyle::SE_CheckBoxContents;
+    return button->style()->subElementRect(element, &option, button).width();
 }
 
 }  // namespace brenmoor::res

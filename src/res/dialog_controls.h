@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+class QAbstractButton;
 class QLineEdit;
 
 namespace brenmoor::res {
@@ -76,5 +77,9 @@ private:
     bool digitsOnly_;
     bool stopWhenFull_;
 };
+
+// The width a check box or radio button gives its caption, as the style lays it out beside
+// the box.
+int captionRoom(const QAbstractButton* button);
 
 }  // namespace brenmoor::res

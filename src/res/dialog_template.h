@@ -70,7 +70,10 @@ struct DialogTemplate {
     std::string caption;
     int widthDlu = 0;
     int heightDlu = 0;
-    std::string fontFace = "MS Sans Serif";
+    // The layouts were drawn for an 8-point face whose dialog units are 6 x 13 pixels at
+    // 96 dpi. This condensed face has the same metrics there, so every template keeps the
+    // proportions it was drawn with.
+    std::string fontFace = "DejaVu Sans Condensed";
     int fontPoints = 8;
     std::vector<ControlTemplate> controls;  // in tab order
 };

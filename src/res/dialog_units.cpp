@@ -1,6 +1,5 @@
 #include "res/dialog_units.h"
 
-#include <QFontDatabase>
 #include <QFontMetrics>
 #include <cmath>
 #include <cstdint>
@@ -37,9 +36,7 @@ QSize DialogUnits::toPixels(int widthDlu, int heightDlu) const
 
 QFont dialogFont(const DialogTemplate& dialog)
 {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setPointSize(dialog.fontPoints);
-    return font;
+    return QFont(QString::fromStdString(dialog.fontFace), dialog.fontPoints);
 }
 
 }  // namespace brenmoor::res

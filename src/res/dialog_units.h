@@ -35,9 +35,7 @@ private:
     int baseY_;
 };
 
-// The font a template's controls are drawn in. The templates name an 8-point bitmap face
-// that Linux does not have; the desktop's general font at the template's point size stands
-// in for it, so text keeps the desktop's look and DPI while the units follow its metrics.
+// The font a template's controls are drawn in: the template's face at its point size.
 QFont dialogFont(const DialogTemplate& dialog);
 
 }  // namespace brenmoor::res

@@ -8,8 +8,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QSizeGrip>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 
 #include "console/data_pattern_dialog.h"
@@ -39,6 +43,13 @@ void click(CSerialTestDlg* d, QWidget* control) {
     Q_UNUSED(d);
 }
 
+// "line <n>" CR LF for each n from `from`, `count` of them.
+std::string numberedLines(int from, int count) {
+    std::string text;
+    for (int i = from; i < from + count; ++i) text += "line " + std::to_string(i) + "\r\n";
+    return text;
+}
+
 }  // namespace
 
 class SerialTestDialogTest : public QObject {
@@ -46,12 +57,15 @@ class SerialTestDialogTest : public QObject {
 private slots:
     void layout();
     void opensWithTheStoredChoicesPlacedAndScrollable();
+    void openingSizeShowsTheRightHandPanelsWhole();
     void severalChoicesOpenCheckedAndAClickLeavesOneInItsPanelOnly();
     void timeChoiceEnablesTheTimeBoxesAndKeepsTyping();
     void runGreysThePanelAndStopRestoresIt();
     void runOnAPortNotOpenChangesNothing();
     void enterDoesNothingEscapeHidesAndTheSessionGoesOn();
     void trafficBoxesFollowTheEnd();
+    void boxesOutOfViewWaitUntilTheyComeIntoView();
+    void appendLaysOutOnlyTheLinesItShows();
     void transferOpensThePortsDataPattern();
     void secondSessionReusesThePanels();
     void destroyingTheConsoleClearsTheEnginesPointer();
@@ -122,6 +136,34 @@ void SerialTestDialogTest::opensWithTheStoredChoicesPlacedAndScrollable() {
         QVERIFY(button(d, p.transfer)->isEnabled());
         QVERIFY(!button(d, p.stop)->isEnabled());
     }
+}
+
+void SerialTestDialogTest::openingSizeShowsTheRightHandPanelsWhole() {
+    ConsoleSession s;
+    s.session.Start();
+    CSerialTestDlg* d = s.dialog();
+    QCOMPARE(d->frameGeometry().size(), QSize(860, 580));
+    QCOMPARE(d->content()->pos(), QPoint(0, 0));
+    const QRect client(QPoint(0, 0), d->clientSize());
+    const auto onScreen = [d](int id) {
+        QWidget* w = d->controls().control(id);
+        return QRect(w->mapTo(d, QPoint(0, 0)), w->size());
+    };
+    for (int port = 0; port < 8; ++port) {
+        const res::TestPanelIds& p = ids(port);
+        for (int id : {p.sentText, p.receivedText, p.run, p.stop, p.transfer}) {
+            const QRect r = onScreen(id);
+            // Every column fits the width; the top row fits the height as well.
+            QVERIFY2(r.right() <= client.right(), qPrintable(QString::number(id)));
+            if (port < 2) QVERIFY2(client.contains(r), qPrintable(QString::number(id)));
+        }
+    }
+    // What is left to scroll sideways is the margin right of the panels, and only that.
+    int rightmost = 0;
+    for (QWidget* w : d->controls().controls()) rightmost = std::max(rightmost, w->geometry().right());
+    QVERIFY(rightmost <= client.right());
+    QVERIFY(d->horizontalRange() > 0);
+    QVERIFY(d->fullSize().width() - client.width() <= d->controls().units().toPixelsX(30));
 }
 
 void SerialTestDialogTest::severalChoicesOpenCheckedAndAClickLeavesOneInItsPanelOnly() {
@@ -230,8 +272,7 @@ void SerialTestDialogTest::trafficBoxesFollowTheEnd() {
     engine::ConsoleModel& model = d->model();
     QPlainTextEdit* received = box(d, ids(2).receivedText);
 
-    std::string lines;
-    for (int i = 0; i < 40; ++i) lines += "line " + std::to_string(i) + "\r\n";
+    const std::string lines = numberedLines(0, 40);
     model.appendReceivedText(2, lines);
     d->repaintChangedPanels();
     QCOMPARE(received->toPlainText(), QString::fromStdString(lines).replace("\r\n", "\n"));
@@ -262,6 +303,15 @@ void SerialTestDialogTest::trafficBoxesFollowTheEnd() {
     model.appendReceivedText(2, "\r\n" + std::string(static_cast<std::size_t>(columns * 3 / 4), 'v'));
     d->repaintChangedPanels();
     QCOMPARE(received->horizontalScrollBar()->value(), 0);
+    // A last line that grows is measured by its present text, not by what it held before.
+    for (int step = 0; step < 2; ++step) {
+        model.appendReceivedText(2, std::string(static_cast<std::size_t>(columns), 'v'));
+        d->repaintChangedPanels();
+        const QTextBlock last = received->document()->lastBlock();
+        const int measured = received->fontMetrics().horizontalAdvance(last.text());
+        QVERIFY(qAbs(qRound(last.layout()->lineAt(0).naturalTextWidth()) - measured) <= 1);
+    }
+    QVERIFY(received->horizontalScrollBar()->value() > 0);
 
     // Text from a worker thread arrives with the next batch, without an explicit repaint.
     std::thread worker([&] { model.appendSentText(2, "from a worker"); });
@@ -273,6 +323,75 @@ void SerialTestDialogTest::trafficBoxesFollowTheEnd() {
     d->repaintChangedPanels();
     QCOMPARE(received->toPlainText(), QString());
     QCOMPARE(box(d, ids(2).sentText)->toPlainText(), QString("from a worker"));
+}
+
+void SerialTestDialogTest::boxesOutOfViewWaitUntilTheyComeIntoView() {
+    ConsoleSession s;
+    s.session.Start();
+    CSerialTestDlg* d = s.dialog();
+    engine::ConsoleModel& model = d->model();
+    // At the opening size the top rows show and the bottom row (panels 7 and 8) does not.
+    QPlainTextEdit* shown = box(d, ids(0).receivedText);
+    QPlainTextEdit* below = box(d, ids(6).receivedText);
+    QSignalSpy belowChanges(below->document(), &QTextDocument::contentsChange);
+    const std::string lines = numberedLines(0, 40);
+    const QString expected = QString::fromStdString(lines).replace("\r\n", "\n");
+    for (int port : {0, 6}) {
+        model.appendReceivedText(port, lines);
+        model.setPacketCount(port, "17");
+    }
+    d->repaintChangedPanels();
+    QCOMPARE(shown->toPlainText(), expected);
+    QCOMPARE(belowChanges.count(), 0);
+    // Only the boxes wait; the rest of the panel is current.
+    QCOMPARE(edit(d, ids(6).packetCount)->text(), QString("17"));
+
+    // Scrolled into view, the box shows what the model holds, with its end in view.
+    d->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    QCOMPARE(below->toPlainText(), expected);
+    QCOMPARE(below->verticalScrollBar()->value(), below->verticalScrollBar()->maximum());
+    QVERIFY(below->verticalScrollBar()->maximum() > 0);
+    QCOMPARE(below->textCursor().position(), below->document()->characterCount() - 1);
+
+    // Scrolled away again, it waits; a window large enough to show everything brings it up.
+    d->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+    model.appendReceivedText(6, "more");
+    d->repaintChangedPanels();
+    QCOMPARE(below->toPlainText(), expected);
+    d->resize(d->fullSize());
+    QCOMPARE(below->toPlainText(), expected + "more");
+
+    // A hidden console changes no box; shown again, it catches up.
+    d->hide();
+    model.appendReceivedText(0, "hidden");
+    d->repaintChangedPanels();
+    QCOMPARE(shown->toPlainText(), expected);
+    d->show();
+    QCOMPARE(shown->toPlainText(), expected + "hidden");
+}
+
+void SerialTestDialogTest::appendLaysOutOnlyTheLinesItShows() {
+    ConsoleSession s;
+    s.session.Start();
+    CSerialTestDlg* d = s.dialog();
+    QPlainTextEdit* received = box(d, ids(1).receivedText);
+    d->model().appendReceivedText(1, numberedLines(0, 40));
+    d->repaintChangedPanels();
+    QApplication::processEvents();
+    const int oldBlocks = received->document()->blockCount();
+
+    d->model().appendReceivedText(1, numberedLines(40, 60));
+    d->repaintChangedPanels();
+    QApplication::processEvents();
+    QVERIFY(received->toPlainText().endsWith("line 99\n"));
+    // The new lines that scrolled past on the way to the end were never laid out; the box
+    // measures the one line above its view for its scroll range, and none further up.
+    const QTextBlock aboveView = received->cursorForPosition(QPoint(0, 0)).block().previous();
+    QVERIFY(aboveView.blockNumber() > oldBlocks + 20);
+    int laidOutUnseen = 0;
+    for (QTextBlock b = received->document()->findBlockByNumber(oldBlocks); b.isValid() && b != aboveView; b = b.next())
+        if (b.layout()->lineCount() > 0) ++laidOutUnseen;
+    QCOMPARE(laidOutUnseen, 0);
 }
 
 void SerialTestDialogTest::transferOpensThePortsDataPattern() {
@@ -309,6 +428,8 @@ void SerialTestDialogTest::secondSessionReusesThePanels() {
     s.session.Start();
     QCOMPARE(s.dialog(), d);
     QCOMPARE(d->frameGeometry().size(), QSize(860, 580));
+    // Panel 7 is below the opening view.
+    d->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
     QCOMPARE(box(d, ids(6).receivedText)->toPlainText(), QString("kept"));
     QVERIFY(checkBox(d, ids(6).enable)->isChecked());
     QTRY_VERIFY_WITH_TIMEOUT(button(d, ids(6).run)->isEnabled(), kPatienceMs);

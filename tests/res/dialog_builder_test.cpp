@@ -3,6 +3,7 @@
 // entry rules, drop-down lists and the frames beneath their contents.
 #include <QAbstractItemView>
 #include <QCheckBox>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -84,6 +85,7 @@ private slots:
     void controlStyles();
     void dropDownListAnnouncesOpening();
     void frameLetsClicksThrough();
+    void captionTooWideForItsRectangleGrowsItsControl();
 
 private:
     DialogTemplate template_ = sampleTemplate();
@@ -111,9 +113,11 @@ void DialogBuilderTest::parentTakesCaptionFontAndSize()
     QCOMPARE(parent_->font().pointSize(), 8);
     QCOMPARE(parent_->size(), built_->units().toPixels(200, 150));
     QCOMPARE(built_->size(), parent_->size());
-    // The desktop's 8-point font lands near the original face's units of 6 x 13.
-    QVERIFY(built_->units().baseX() >= 5 && built_->units().baseX() <= 8);
-    QVERIFY(built_->units().baseY() >= 11 && built_->units().baseY() <= 16);
+    // The face is installed and found, not replaced by a wider one, and gives the units the
+    // layouts were drawn for.
+    QCOMPARE(QFontInfo(parent_->font()).family(), QString::fromStdString(template_.fontFace));
+    QCOMPARE(built_->units().baseX(), 6);
+    QCOMPARE(built_->units().baseY(), 13);
 }
 
 void DialogBuilderTest::identifiersGiveTheirKindOnly()
@@ -305,6 +309,46 @@ void DialogBuilderTest::frameLetsClicksThrough()
     QVERIFY(built_->checkBox(kCheck)->isChecked());
     QWidget* frame = built_->controls()[5];
     QCOMPARE(parent_->childAt(frame->geometry().topLeft() + QPoint(2, 2)), nullptr);
+}
+
+void DialogBuilderTest::captionTooWideForItsRectangleGrowsItsControl()
+{
+    DialogTemplate t;
+    t.widthDlu = 200;
+    t.heightDlu = 80;
+    t.controls = {
+        control(kNoId, ControlKind::Label, "Flow Control:", {100, 5, 4, 8}),
+        control(kNoId, ControlKind::Label, "Flow Control:", {100, 20, 4, 8}, kStyleRightAlign),
+        control(kNoId, ControlKind::Label, "Flow Control:", {100, 35, 4, 16}, kStyleWordWrap),
+        control(kNoId, ControlKind::Label, "Flow", {100, 50, 60, 8}),
+        control(1, ControlKind::RadioButton, "Flow Control", {10, 5, 20, 10}),
+        control(2, ControlKind::CheckBox, "Flow Control", {10, 20, 20, 10}, kStyleTextLeft | kStyleRightAlign),
+        control(3, ControlKind::PushButton, "Flow Control", {10, 35, 10, 14}),
+    };
+    QWidget parent;
+    const BuiltDialog built = buildDialog(t, &parent);
+    const auto placed = [&](std::size_t i) { return built.units().toPixels(t.controls[i].rect); };
+    const auto geometry = [&](std::size_t i) { return built.controls()[i]->geometry(); };
+    const int needed = parent.fontMetrics().horizontalAdvance("Flow Control:");
+    QVERIFY(needed > placed(0).width());
+
+    // Left-aligned grows to the right, right-aligned to the left.
+    QCOMPARE(geometry(0), QRect(placed(0).topLeft(), QSize(needed, placed(0).height())));
+    QCOMPARE(geometry(1).right(), placed(1).right());
+    QCOMPARE(geometry(1).width(), needed);
+    // A label that breaks its lines, or whose text fits, keeps its rectangle.
+    QCOMPARE(geometry(2), placed(2));
+    QCOMPARE(geometry(3), placed(3));
+
+    // Buttons with a box: the caption gets all the room it needs beside the box.
+    const int captionWidth = parent.fontMetrics().horizontalAdvance("Flow Control");
+    QCOMPARE(geometry(4).topLeft(), placed(4).topLeft());
+    QVERIFY(geometry(4).width() > placed(4).width());
+    QCOMPARE(captionRoom(built.radioButton(1)), captionWidth);
+    QCOMPARE(geometry(5).right(), placed(5).right());
+    QCOMPARE(captionRoom(built.checkBox(2)), captionWidth);
+    // Push buttons keep their rectangle.
+    QCOMPARE(geometry(6), placed(6));
 }
 
 QTEST_MAIN(DialogBuilderTest)

@@ -1,5 +1,5 @@
 // Dialog units to pixels: the platform's rounding (half away from zero) at the base units
-// of the original 8-point face (6 x 13) and of the stand-in font on this system (7 x 13).
+// of the dialog font (6 x 13) and of a wider face (7 x 13).
 #include <QTest>
 
 #include "res/dialog_units.h"

@@ -6,8 +6,6 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QStyle>
-#include <QStyleOptionButton>
 #include <QTest>
 
 #include "res/dialog_builder.h"
@@ -15,22 +13,6 @@
 #include "res/port_page_template.h"
 
 using namespace brenmoor::res;
-
-namespace {
-
-// Where a check box or radio button draws its text, as the style lays it out.
-int textRoom(const QAbstractButton* button)
-{
-    QStyleOptionButton option;
-    option.initFrom(button);
-    option.rect = button->rect();
-    option.text = button->text();
-    const auto element = qobject_cast<const QRadioButton*>(button) ? QStyle::SE_RadioButtonContents
-                                                                   : QStyle::SE_CheckBoxContents;
-    return button->style()->subElementRect(element, &option, button).width();
-}
-
-}  // namespace
 
 class PortPageTemplateTest : public QObject {
     Q_OBJECT
@@ -118,7 +100,7 @@ void PortPageTemplateTest::textsFitAndNothingOverlaps()
         if (const auto* label = qobject_cast<QLabel*>(w)) {
             QVERIFY2(w->fontMetrics().horizontalAdvance(label->text()) <= w->width(), qPrintable(label->text()));
         } else if (const auto* button = qobject_cast<QAbstractButton*>(w)) {
-            QVERIFY2(w->fontMetrics().horizontalAdvance(button->text()) <= textRoom(button), qPrintable(button->text()));
+            QVERIFY2(w->fontMetrics().horizontalAdvance(button->text()) <= captionRoom(button), qPrintable(button->text()));
             QVERIFY2(w->height() >= w->fontMetrics().height(), qPrintable(button->text()));
         } else if (qobject_cast<QComboBox*>(w)) {
             QVERIFY2(w->sizeHint().width() <= w->width(), qPrintable(QString("list at %1").arg(w->y())));
