@@ -25,7 +25,7 @@
 #include "console/send_file_chooser.h"
 #include "console/serial_test_dialog.h"
 #include "console/test_console_window.h"
-#include "engine/command_flags.h"
+#include "config/command_flags.h"
 #include "engine/test_session.h"
 #include "platform/profile_store.h"
 #include "platform/simulated_card.h"
@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
     platform::SimulatedCard card;
     CountingMessages messages;
     NoFiles files;
-    engine::CommandFlags flags;
+    config::CommandFlags flags;
     QueuedNotices notices;
     console::TestConsoleWindow window(files);
     auto session = std::make_unique<engine::TestSession>(*tables, flags, card, messages, notices, window);

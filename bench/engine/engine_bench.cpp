@@ -11,7 +11,7 @@
 
 #include "bench_harness.h"
 #include "config/port_settings.h"
-#include "engine/command_flags.h"
+#include "config/command_flags.h"
 #include "engine/panel_actions.h"
 #include "engine/test_session.h"
 #include "platform/message_box.h"
@@ -80,7 +80,7 @@ struct Bench {
     }
 
     config::SettingsTables tables;
-    engine::CommandFlags flags;
+    config::CommandFlags flags;
     platform::SimulatedCard card;
     MeasuringBackend backend{card};
     PrintingMessages messages;

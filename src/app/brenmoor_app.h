@@ -18,7 +18,7 @@
 #include "config/framework_settings.h"
 #include "config/port_settings.h"
 #include "console/send_file_chooser.h"
-#include "engine/command_flags.h"
+#include "config/command_flags.h"
 #include "platform/com_port_backend.h"
 #include "platform/profile_store.h"
 #include "platform/window_notice.h"
@@ -54,7 +54,7 @@ public:
     int Run();
 
     // FrameOwner
-    const engine::CommandFlags& commandFlags() const override { return m_flags; }
+    const config::CommandFlags& commandFlags() const override { return m_flags; }
     void OnCommand(int id) override;
     std::vector<QString> recentFiles() const override;
     int sessionOpenPortCount() const override;
@@ -66,7 +66,7 @@ public:
     void OnTestStop();
 
     config::SettingsTables& tables() { return *m_tables; }
-    engine::CommandFlags& flags() { return m_flags; }
+    config::CommandFlags& flags() { return m_flags; }
     // These exist once start-up has got past the command line.
     CMainFrame* mainFrame() const { return m_pMainWnd.get(); }
     engine::TestSession& session() { return *m_session; }
@@ -100,7 +100,7 @@ private:
     QStringList m_arguments;
     CommandLine m_options;
     std::unique_ptr<config::SettingsTables> m_tables;
-    engine::CommandFlags m_flags;
+    config::CommandFlags m_flags;
     std::unique_ptr<platform::ProfileStore> m_profile;
     config::RecentFileList m_recentFiles;
     std::int32_t m_previewPages = config::kDefaultPreviewPages;

@@ -45,7 +45,7 @@ QAction* CommandActions::make(int id, std::string_view menuText) {
     return a;
 }
 
-void CommandActions::refresh(const engine::CommandFlags& flags) {
+void CommandActions::refresh(const config::CommandFlags& flags) {
     for (auto& [id, a] : actions_) a->setEnabled(res::isCommandEnabled(id, flags));
 }
 

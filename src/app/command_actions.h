@@ -8,7 +8,7 @@
 #include <map>
 #include <string_view>
 
-#include "engine/command_flags.h"
+#include "config/command_flags.h"
 
 class QAction;
 
@@ -24,7 +24,7 @@ public:
     // An action of its own for a command shown with another text in one menu.
     QAction* actionWithText(int id, std::string_view menuText);
 
-    void refresh(const engine::CommandFlags& flags);
+    void refresh(const config::CommandFlags& flags);
 
     // Every action of a command, in the order made.
     std::vector<QAction*> actionsFor(int id) const;

@@ -5,7 +5,7 @@
 #include <QString>
 #include <vector>
 
-#include "engine/command_flags.h"
+#include "config/command_flags.h"
 
 namespace brenmoor::app {
 
@@ -13,7 +13,7 @@ class FrameOwner {
 public:
     virtual ~FrameOwner() = default;
 
-    virtual const engine::CommandFlags& commandFlags() const = 0;
+    virtual const config::CommandFlags& commandFlags() const = 0;
     virtual void OnCommand(int id) = 0;
     // The recent-file list, most recent first.
     virtual std::vector<QString> recentFiles() const = 0;

@@ -59,6 +59,9 @@ struct StopTime {
     bool operator==(const StopTime&) const = default;
 };
 
+// The longest user text the data pattern dialog accepts and a packet carries.
+inline constexpr std::size_t kUserPatternLimit = 100;
+
 struct PortDataPattern {
     std::int32_t nQuickBrown = 0;
     std::int32_t nAlpha = 0;

@@ -68,7 +68,7 @@ int CDataPatternDlg::runModal() {
 void CDataPatternDlg::initialise() {
     edit_->setPlainText(shownText(record_.strUserPattern));
     // Set after the stored text, which is shown whole even when longer.
-    new TextLengthLimit(edit_, kUserPatternLimit);
+    new TextLengthLimit(edit_, static_cast<int>(config::kUserPatternLimit));
     alphabets_->setChecked(record_.nAlpha != 0);
     quickBrown_->setChecked(record_.nQuickBrown != 0);
     file_->setChecked(record_.nFile != 0);

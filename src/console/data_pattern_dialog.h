@@ -15,8 +15,6 @@ namespace brenmoor::console {
 
 class SendFileChooser;
 
-inline constexpr int kUserPatternLimit = 100;
-
 class CDataPatternDlg : public QDialog {
     Q_OBJECT
 public:

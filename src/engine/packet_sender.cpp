@@ -92,7 +92,7 @@ std::uint32_t PortTester::buildPacket(int port) {
     } else if (pattern.nQuickBrown != 0) {
         copyText(kSentenceLine);
     } else if (pattern.nUserData != 0) {
-        copyText(std::string_view(pattern.strUserPattern).substr(0, kUserPatternLimit));
+        copyText(std::string_view(pattern.strUserPattern).substr(0, config::kUserPatternLimit));
     } else {
         // Whatever nFile holds, the file data: a pass starts at its first byte.
         FileTransferState& file = engine_.fileTransfer[port];

@@ -24,8 +24,6 @@ namespace brenmoor::engine {
 // Packet bytes and the zero byte after them.
 inline constexpr std::size_t kTransmitBufferSize = 503;
 inline constexpr std::int32_t kChunkSize = 100;
-// What the data pattern dialog lets the operator type.
-inline constexpr std::size_t kUserPatternLimit = 100;
 
 inline constexpr char kAlphabetLine[] = "0123456789abcdefghijklmnopqrstuvwxyz.\r\n";
 inline constexpr char kSentenceLine[] = "Quick Brown Fox Jumps Over The Lazy Dog.\r\n";

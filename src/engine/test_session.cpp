@@ -28,7 +28,7 @@ platform::MessageBoxRequest warning(std::string text, std::string caption = "Err
 
 }  // namespace
 
-TestSession::TestSession(config::SettingsTables& tables, CommandFlags& flags, platform::SerialBackend& backend,
+TestSession::TestSession(config::SettingsTables& tables, config::CommandFlags& flags, platform::SerialBackend& backend,
                          platform::MessageSink& messages, platform::MainWindowNotices& mainWindow,
                          ConsoleWindow& console)
     : engine_(tables, messages),

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "config/port_settings.h"
-#include "engine/command_flags.h"
+#include "config/command_flags.h"
 #include "engine/console_window.h"
 #include "engine/engine_state.h"
 #include "engine/port_tester.h"
@@ -32,7 +32,7 @@ inline constexpr int kConsoleHeight = 580;
 
 class TestSession {
 public:
-    TestSession(config::SettingsTables& tables, CommandFlags& flags, platform::SerialBackend& backend,
+    TestSession(config::SettingsTables& tables, config::CommandFlags& flags, platform::SerialBackend& backend,
                 platform::MessageSink& messages, platform::MainWindowNotices& mainWindow, ConsoleWindow& console);
     TestSession(const TestSession&) = delete;
     TestSession& operator=(const TestSession&) = delete;
@@ -63,7 +63,7 @@ private:
     void joinWorkers();
 
     EngineState engine_;
-    CommandFlags& flags_;
+    config::CommandFlags& flags_;
     platform::SerialBackend& backend_;
     platform::MainWindowNotices& mainWindow_;
     ConsoleWindow& console_;

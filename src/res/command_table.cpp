@@ -57,7 +57,7 @@ const CommandInfo* findCommand(int id) {
     return it == kCommands.end() ? nullptr : &*it;
 }
 
-bool isCommandEnabled(const CommandInfo& command, const engine::CommandFlags& flags) {
+bool isCommandEnabled(const CommandInfo& command, const config::CommandFlags& flags) {
     switch (command.enable) {
     case EnableRule::Always: return true;
     case EnableRule::Setup: return flags.m_bEnableSetup != 0;
@@ -67,7 +67,7 @@ bool isCommandEnabled(const CommandInfo& command, const engine::CommandFlags& fl
     return false;
 }
 
-bool isCommandEnabled(int id, const engine::CommandFlags& flags) {
+bool isCommandEnabled(int id, const config::CommandFlags& flags) {
     const CommandInfo* command = findCommand(id);
     return command != nullptr && isCommandEnabled(*command, flags);
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/command_flags.h"
+#include "config/command_flags.h"
 
 namespace brenmoor::res {
 
@@ -29,9 +29,9 @@ std::span<const CommandInfo> commandTable();
 // Null for an identifier the table does not hold.
 const CommandInfo* findCommand(int id);
 
-bool isCommandEnabled(const CommandInfo& command, const engine::CommandFlags& flags);
+bool isCommandEnabled(const CommandInfo& command, const config::CommandFlags& flags);
 // False for an identifier the table does not hold.
-bool isCommandEnabled(int id, const engine::CommandFlags& flags);
+bool isCommandEnabled(int id, const config::CommandFlags& flags);
 
 // The parts of a menu text and of a prompt.
 std::string_view menuLabel(std::string_view menuText);        // before the tab

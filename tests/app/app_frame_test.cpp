@@ -56,7 +56,7 @@ QMenu* menuTitled(app::CMainFrame& frame, const QString& title) {
 // An owner that counts the finishes, for the frame alone.
 class CountingOwner : public app::FrameOwner {
 public:
-    const engine::CommandFlags& commandFlags() const override { return flags; }
+    const config::CommandFlags& commandFlags() const override { return flags; }
     void OnCommand(int) override {}
     std::vector<QString> recentFiles() const override { return {}; }
     int sessionOpenPortCount() const override { return openPorts; }
@@ -66,7 +66,7 @@ public:
     }
     bool OnCloseRequest() override { return true; }
 
-    engine::CommandFlags flags;
+    config::CommandFlags flags;
     int openPorts = 0;
     int finishes = 0;
 };

@@ -10,7 +10,7 @@
 #include "console/send_file_chooser.h"
 #include "console/serial_test_dialog.h"
 #include "console/test_console_window.h"
-#include "engine/command_flags.h"
+#include "config/command_flags.h"
 #include "engine/test_session.h"
 #include "platform/simulated_card.h"
 #include "platform/window_notice.h"
@@ -55,7 +55,7 @@ public:
     platform::SimulatedCard card;
     RecordingMessageSink messages;
     ScriptedFileChooser files;
-    engine::CommandFlags flags;
+    config::CommandFlags flags;
     QueuedNotices notices;
     console::TestConsoleWindow window{files};
     engine::TestSession session;

@@ -14,7 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "config/port_settings.h"
-#include "engine/command_flags.h"
+#include "config/command_flags.h"
 #include "engine/console_window.h"
 #include "engine/panel_actions.h"
 #include "engine/test_session.h"
@@ -81,7 +81,7 @@ protected:
     std::size_t readsOf(int port);
 
     config::SettingsTables tables;
-    engine::CommandFlags flags;
+    config::CommandFlags flags;
     platform::SimulatedCard card;
     RecordingBackend backend{card};
     RecordingMessageSink messages;

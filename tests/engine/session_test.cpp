@@ -165,7 +165,7 @@ TEST(SessionLifetimeTest, ASessionStillRunningAtTheEndStopsAndJoinsItsThreads) {
     tables.m_strWriteDelay.setText("0");
     config::PortRegistryEntry& entry = tables.m_PortRegistry[0];
     entry = {.nBaud = 13, .nDataBits = 3, .nParity = 4, .nComBase = 3, .nFlowCtrl = 2, .nPortOpen = 1};
-    engine::CommandFlags flags;
+    config::CommandFlags flags;
     platform::SimulatedCard card;
     RecordingMessageSink messages;
     NoticeQueue notices;

@@ -73,17 +73,17 @@ void CPortPage::initialise()
     PortRegistryEntry& r = record();
     const BuiltDialog& c = controls_;
 
-    // 1. The stop-bit choices for the stored data length.
+    // The stop-bit choices for the stored data length.
     fillStopBitList();
 
-    // 2. The line settings.
+    // The line settings.
     selectPosition(c.dropDownList(kIdBaudList), r.nBaud);
     selectPosition(c.dropDownList(kIdDataLengthList), r.nDataBits);
     selectPosition(c.dropDownList(kIdParityList), r.nParity);
     selectPosition(c.dropDownList(kIdStopBitsList), r.nStopBits);
     selectPosition(c.dropDownList(kIdFlowControlList), r.nFlowCtrl);
 
-    // 3. The check boxes and radio buttons, each from its own field: a record with both
+    // The check boxes and radio buttons, each from its own field: a record with both
     // DTR and RTS set shows both checked.
     setChecked(c.checkBox(kIdRs485Check), r.nRS485);
     setChecked(c.checkBox(kIdIrCheck), r.nIR);
@@ -93,19 +93,20 @@ void CPortPage::initialise()
     setChecked(c.checkBox(kIdRxFifoCheck), r.nRxFIFO);
     setChecked(c.checkBox(kIdOpenPortCheck), r.nPortOpen);
 
-    // 4. COM number, hysteresis and trigger levels.
+    // COM number, hysteresis and trigger levels.
     selectPosition(c.dropDownList(kIdComBaseList), r.nComBase);
     selectPosition(c.dropDownList(kIdDtrHysteresisList), r.nDTRHys);
     selectPosition(c.dropDownList(kIdRtsHysteresisList), r.nRTSHys);
     selectPosition(c.dropDownList(kIdRxTriggerList), r.nRxTrig);
     selectPosition(c.dropDownList(kIdTxTriggerList), r.nTxTrig);
 
-    // 5. Only the first port chooses the COM numbers; the others follow it.
+    // RS-485 and IR start available; only the first port chooses the COM numbers, the
+    // others follow it.
     c.checkBox(kIdRs485Check)->setEnabled(true);
     c.checkBox(kIdIrCheck)->setEnabled(true);
     c.dropDownList(kIdComBaseList)->setEnabled(portIndex_ == 0);
 
-    // 6. The hysteresis list of the chosen line; RTS prevails when both are set.
+    // The hysteresis list of the chosen line; RTS prevails when both are set.
     if (c.radioButton(kIdDtrRadio)->isChecked()) {
         c.dropDownList(kIdDtrHysteresisList)->setEnabled(true);
         c.dropDownList(kIdRtsHysteresisList)->setEnabled(false);
@@ -115,11 +116,11 @@ void CPortPage::initialise()
         c.dropDownList(kIdDtrHysteresisList)->setEnabled(false);
     }
 
-    // 7. A trigger level can be changed only with its FIFO option on.
+    // A trigger level can be changed only with its FIFO option on.
     c.dropDownList(kIdTxTriggerList)->setEnabled(c.checkBox(kIdTxFifoCheck)->isChecked());
     c.dropDownList(kIdRxTriggerList)->setEnabled(c.checkBox(kIdRxFifoCheck)->isChecked());
 
-    // 8. Infrared and RS-485 exclude each other; IR prevails.
+    // Infrared and RS-485 exclude each other; IR prevails.
     if (c.checkBox(kIdIrCheck)->isChecked())
         c.checkBox(kIdRs485Check)->setChecked(false);
     if (c.checkBox(kIdRs485Check)->isChecked())

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace brenmoor::engine {
+namespace brenmoor::config {
 
 struct CommandFlags {
     std::uint8_t m_bEnableSetup = 1;
@@ -17,4 +17,4 @@ struct CommandFlags {
     bool isIdle() const { return m_bEnableSetup == 1 && m_bEnableStop == 0 && m_bEnableStart == 1; }
 };
 
-}  // namespace brenmoor::engine
+}  // namespace brenmoor::config
