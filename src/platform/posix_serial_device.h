@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/device_extras.h"
+#include "platform/posix_poll.h"
 #include "platform/serial_device.h"
 #include "platform/unique_fd.h"
 
@@ -59,6 +60,14 @@ private:
     int fd() const { return port_.tty.get(); }
     // A failed call's errno: EIO means the tty was hung up.
     void noteFailure(int error);
+    // The write itself, once it holds the write turn.
+    IoStatus pacedWrite(const std::uint8_t* data, std::size_t count, std::chrono::steady_clock::time_point start,
+                        std::chrono::milliseconds limit, const Timeouts& timeouts, std::chrono::nanoseconds tick,
+                        std::size_t& done);
+    // Characters written but not yet carried by the line.
+    bool outputQueued(std::size_t& queued);
+    // A write ended by a hang-up, a close or a failed wait.
+    IoStatus abandonWrite(PollOutcome outcome);
     std::chrono::steady_clock::time_point deadlineFor(std::chrono::milliseconds limit, std::uint32_t multiplier,
                                                       std::uint32_t constant, std::size_t count) const;
 

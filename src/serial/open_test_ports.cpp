@@ -8,9 +8,7 @@ namespace brenmoor::serial {
 
 void OpenTestPorts(SessionPortTable& table, CSerialPort& opener, const config::SettingsTables& tables,
                    platform::SerialBackend& backend, platform::MessageSink& messages) {
-    // 1.
     table.anyPortOpen = 0;
-    // 2.
     for (int port = 0; port < config::kPortCount; ++port) {
         const config::PortRegistryEntry& entry = tables.m_PortRegistry[port];
         table.handles[port] = nullptr;
@@ -29,7 +27,8 @@ void OpenTestPorts(SessionPortTable& table, CSerialPort& opener, const config::S
             table.anyPortOpen = 1;
         } else {
             messages.showMessage({"Unable to open the communication port COM" + std::to_string(comNumber), "ERROR",
-                                  platform::MessageIcon::Warning, platform::MessageOwner::MainWindow});
+                                  platform::MessageIcon::Warning, platform::MessageOwner::MainWindow,
+                                  opener.lastOpenError().detail});
         }
     }
 }
