@@ -13,6 +13,7 @@ enum class MessageIcon { None, Warning };
 // Which window owns the box: the main window, or none (a box the platform places itself).
 enum class MessageOwner { MainWindow, None };
 
+// Written as braces in the order of the fields; those left out take their defaults.
 struct MessageBoxRequest {
     MessageBoxRequest() = default;
     MessageBoxRequest(std::string text, std::string caption = {}, MessageIcon icon = MessageIcon::Warning,
