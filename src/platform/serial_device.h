@@ -98,9 +98,21 @@ public:
     // Clears the line error state and reports the number of received bytes waiting.
     virtual bool clearErrors(std::uint32_t& bytesWaiting) = 0;
 
-    // Writes count bytes, waiting at most `limit` (and at most the write time-out) for the
-    // device to accept all of them. `done` receives the bytes accepted. A count of 0
-    // completes at once.
+    // Writes one packet of `count` bytes, paced to the line: what a write accepts is never
+    // more than about one packet ahead of what the line has carried.
+    //  - It first waits for room: until the device holds at most `count` characters the
+    //    line has not yet carried.
+    //  - It then queues all `count` bytes and completes; it does not wait for them to
+    //    leave the line. `done` receives the bytes accepted. A count of 0 completes at once.
+    //  - The whole call is bounded by pacedWriteBound(limit, time-outs, the line's
+    //    character time, characters queued at the start, count), never more than `limit`.
+    //    Timed out while still waiting for room, nothing of this packet was written:
+    //    TimedOut with done 0, and nothing is discarded (earlier packets were counted as
+    //    sent and stay). Timed out with part of it queued, at most this packet's bytes are
+    //    discarded (with what the device cannot tell apart from them: at most `count`
+    //    earlier characters held by the same stall).
+    // So a healthy line never times out, and a stalled one (flow control held, a peer that
+    // stopped reading) reports TimedOut within a bound derived from its rate and queue.
     virtual IoStatus write(const std::uint8_t* data, std::size_t count,
                            std::chrono::milliseconds limit, std::size_t& done) = 0;
     // Reads up to count bytes, waiting at most `limit`.
