@@ -11,6 +11,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
+#include <string_view>
 
 #include "platform/line_timing.h"
 #include "platform/posix_card_requests.h"
@@ -33,6 +35,21 @@ bool isPseudoTerminal(int fd) {
     return number >= UNIX98_PTY_SLAVE_MAJOR && number < UNIX98_PTY_SLAVE_MAJOR + UNIX98_PTY_MAJOR_COUNT;
 }
 
+// A serial driver's node whose port has no UART behind it (ttyS12 when the machine has
+// fewer ports) opens, then answers no terminal request: it is a missing device, not a
+// file that is no serial port.
+bool isTtyNode(int fd) {
+    struct stat node {};
+    if (::fstat(fd, &node) != 0 || !S_ISCHR(node.st_mode)) return false;
+    const std::string link = "/sys/dev/char/" + std::to_string(major(node.st_rdev)) + ":" +
+                             std::to_string(minor(node.st_rdev)) + "/subsystem";
+    char target[256];
+    const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
+    if (n <= 0) return false;
+    const std::string_view subsystem(target, static_cast<std::size_t>(n));
+    return subsystem.ends_with("/tty");
+}
+
 }  // namespace
 
 SerialHandle PosixSerialBackend::open(const std::string& device, OpenError& error) {
@@ -45,7 +62,7 @@ std::shared_ptr<PosixSerialDevice> PosixSerialBackend::openDevice(const std::str
     port.tty = UniqueFd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (!port.tty.valid()) return fail(error, path, "open", errno);
     const int fd = port.tty.get();
-    if (!::isatty(fd)) return fail(error, path, "not a terminal", ENOTTY);
+    if (!::isatty(fd)) return fail(error, path, "not a terminal", isTtyNode(fd) ? ENODEV : ENOTTY);
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(error, path, "in use", errno);
     if (::ioctl(fd, TIOCEXCL) != 0) return fail(error, path, "exclusive use", errno);
     // From here a failure must not leave the tty locked against everyone else.
