@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 
@@ -33,6 +34,8 @@ std::string runAsNobody(const std::function<std::string()>& action) {
     if (::pipe2(ends, O_CLOEXEC) != 0) throw std::runtime_error(std::string("pipe: ") + std::strerror(errno));
     platform::UniqueFd readEnd(ends[0]);
     platform::UniqueFd writeEnd(ends[1]);
+    // Output still buffered would otherwise be written again by the child.
+    std::fflush(nullptr);
     const pid_t child = ::fork();
     if (child < 0) throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
     if (child == 0) {
