@@ -136,7 +136,7 @@ enum class OpenFailure { None, Absent, Busy, NotATty, NotPermitted, Other };
 
 struct OpenError {
     OpenFailure kind = OpenFailure::None;
-    std::string detail;  // for the operator or a log; the port-open message does not show it
+    std::string detail;  // why, for the operator: the port-open message shows it as its detail
 };
 
 class SerialBackend {
