@@ -261,12 +261,14 @@ TEST_F(PosixDevice, AFloodTheFarEndDoesNotTakeGivesUpAtTheCallersLimit) {
 }
 
 // Single bytes until the pty takes no more, as a far end that stopped reading leaves it
-// (a one-byte write is never part-written); returns how many it took.
+// (a one-byte write is never part-written); returns how many it took. The kernel moves
+// bytes on to the master a moment after they are written, so the line counts as full only
+// once no room has come for a while.
 std::size_t fillUntilHeld(SerialDevice& device) {
     const std::uint8_t byte = 'F';
     std::size_t taken = 0;
     std::size_t done = 0;
-    while (taken < (1u << 22) && device.write(&byte, 1, 20ms, done) == IoStatus::Completed) ++taken;
+    while (taken < (1u << 22) && device.write(&byte, 1, 200ms, done) == IoStatus::Completed) ++taken;
     return taken;
 }
 
