@@ -3,9 +3,11 @@
 //
 // The descriptor is non-blocking and raw; every wait is a poll bounded by its deadline,
 // and two eventfds wake a waiting thread: one when the event mask changes, one (never
-// drained) when the port is being closed. close() wakes every call in progress, waits
-// for them to leave, then flushes the output and releases the descriptor, so it never
-// blocks on output that cannot drain.
+// drained) when the port is being closed. A write waits for the line to carry what is
+// queued (TIOCOUTQ) before it adds its packet, so the kernel never holds much more than a
+// packet ahead of the line. close() wakes every call in progress, waits for them to leave,
+// then flushes the output, clears the loop bit and the exclusive lock, and releases the
+// descriptor, so it never blocks on output that cannot drain and leaves the port free.
 
 #include <atomic>
 #include <condition_variable>
