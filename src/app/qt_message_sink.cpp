@@ -12,7 +12,11 @@ std::unique_ptr<QMessageBox> makeMessageBox(const platform::MessageBoxRequest& r
         request.caption.empty() ? QString::fromLatin1(res::kAppTitle) : QString::fromStdString(request.caption);
     const QMessageBox::Icon icon =
         request.icon == platform::MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon;
-    return std::make_unique<QMessageBox>(icon, caption, QString::fromStdString(request.text), QMessageBox::Ok, owner);
+    auto box = std::make_unique<QMessageBox>(icon, caption, QString::fromStdString(request.text), QMessageBox::Ok, owner);
+    // The reason is one short line: shown under the text at once rather than behind a
+    // "Show Details" button.
+    if (!request.detail.empty()) box->setInformativeText(QString::fromStdString(request.detail));
+    return box;
 }
 
 QtMessageSink::QtMessageSink(Presenter present) : present_(std::move(present)) {}

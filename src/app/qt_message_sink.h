@@ -15,8 +15,9 @@ class QWidget;
 
 namespace brenmoor::app {
 
-// The box for a request: its text, an OK button, the warning icon or none, the caption (the
-// application's title when the request has none) and its owner (null for none).
+// The box for a request: its text, the detail (when there is one) as informative text below
+// it, an OK button, the warning icon or none, the caption (the application's title when the
+// request has none) and its owner (null for none).
 std::unique_ptr<QMessageBox> makeMessageBox(const platform::MessageBoxRequest& request, QWidget* owner);
 
 class QtMessageSink : public QObject, public platform::MessageSink {

@@ -5,12 +5,16 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "platform/driver_requests.h"
+#include "platform/posix_poll.h"
 #include "platform/unique_fd.h"
 
 namespace brenmoor::platform {
@@ -19,6 +23,11 @@ namespace {
 // The modem-control bit that puts an 8250-family UART into internal loopback (MCR LOOP);
 // glibc does not define it.
 constexpr int kTiocmLoop = 0x8000;
+
+// How long a looped-back byte may take to return: a few character times for the UART's
+// shift registers and FIFO, and a margin for the driver's interrupt and the scheduler.
+constexpr int kLoopbackCharacters = 4;
+constexpr std::chrono::milliseconds kLoopbackMargin{50};
 
 bool setRs485(int fd, bool on) {
     serial_rs485 settings{};
@@ -38,6 +47,43 @@ void setReceiveTrigger(const std::string& path, std::uint8_t level) {
     [[maybe_unused]] const ssize_t written = ::write(attribute.get(), text.data(), text.size());
 }
 
+// Some drivers accept the loop bit and do nothing with it: the loopback is there only if
+// a byte written with the bit set comes back. The port is flushed before and after, so the
+// probe leaves nothing behind in either direction.
+bool loopbackReturnsAByte(int fd, std::chrono::nanoseconds characterTime) {
+    if (!setInternalLoopback(fd, true)) return false;
+    ::tcflush(fd, TCIOFLUSH);
+    constexpr std::uint8_t kProbe = 0x5A;
+    bool returned = false;
+    if (::write(fd, &kProbe, 1) == 1) {
+        const auto giveUp = std::chrono::steady_clock::now() + kLoopbackCharacters * characterTime + kLoopbackMargin;
+        while (!returned && pollDevice(fd, POLLIN, -1, -1, giveUp) == PollOutcome::Ready) {
+            std::uint8_t got[64];
+            const ssize_t n = ::read(fd, got, sizeof got);
+            if (n > 0) returned = std::find(got, got + n, kProbe) != got + n;
+            else if (n == 0 || (errno != EAGAIN && errno != EINTR)) break;
+        }
+    }
+    setInternalLoopback(fd, false);
+    ::tcflush(fd, TCIOFLUSH);
+    return returned;
+}
+
+// Honoured when the current level can be written back (root, or a udev rule).
+bool receiveTriggerWritable(const std::string& path) {
+    if (path.empty()) return false;
+    char level[16] = {};
+    {
+        UniqueFd attribute(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        if (!attribute.valid()) return false;
+        const ssize_t n = ::read(attribute.get(), level, sizeof level - 1);
+        if (n <= 0) return false;
+    }
+    UniqueFd attribute(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
+    const std::size_t length = std::strlen(level);
+    return attribute.valid() && ::write(attribute.get(), level, length) == static_cast<ssize_t>(length);
+}
+
 }  // namespace
 
 std::string receiveTriggerPath(int fd) {
@@ -48,13 +94,13 @@ std::string receiveTriggerPath(int fd) {
     return ::access(path.c_str(), F_OK) == 0 ? path : std::string();
 }
 
-DeviceExtras probeExtras(int fd, const std::string& receiveTrigger) {
+DeviceExtras probeExtras(int fd, const std::string& receiveTrigger, std::chrono::nanoseconds characterTime) {
     DeviceExtras extras;
-    int lines = 0;
-    extras.internalLoopback = ::ioctl(fd, TIOCMGET, &lines) == 0;
+    extras.internalLoopback = loopbackReturnsAByte(fd, characterTime);
+    // The same settings written back: a driver that reads them may still refuse a set.
     serial_rs485 rs485{};
-    extras.rs485 = ::ioctl(fd, TIOCGRS485, &rs485) == 0;
-    extras.receiveTrigger = !receiveTrigger.empty() && ::access(receiveTrigger.c_str(), W_OK) == 0;
+    extras.rs485 = ::ioctl(fd, TIOCGRS485, &rs485) == 0 && ::ioctl(fd, TIOCSRS485, &rs485) == 0;
+    extras.receiveTrigger = receiveTriggerWritable(receiveTrigger);
     return extras;
 }
 

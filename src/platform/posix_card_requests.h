@@ -5,6 +5,7 @@
 // cannot apply fails the request; what Linux has no setting for (transmit trigger,
 // hysteresis) is accepted and has no effect.
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -15,8 +16,10 @@ namespace brenmoor::platform {
 // The receive-trigger attribute of the tty behind `fd`, or empty when it has none.
 std::string receiveTriggerPath(int fd);
 
-// What the open port behind `fd` can do of the card's extras.
-DeviceExtras probeExtras(int fd, const std::string& receiveTrigger);
+// What the open port behind `fd` shows it really does of the card's extras: a loopback
+// that returns a byte (waiting a few `characterTime`s for it), an RS-485 setting it takes,
+// a receive trigger it lets this process write. Leaves the loop bit cleared.
+DeviceExtras probeExtras(int fd, const std::string& receiveTrigger, std::chrono::nanoseconds characterTime);
 
 // IOCTL_SET_UART_OPTIONS on a 7-byte block. Every part is applied; false when any
 // feature the block switches on (or the loopback switched off) could not be.

@@ -27,15 +27,6 @@ bool speedOf(std::uint32_t baud, speed_t& speed) {
     return false;
 }
 
-bool baudOf(speed_t speed, std::uint32_t& baud) {
-    for (const BaudSpeed& entry : kSpeeds) {
-        if (entry.speed != speed) continue;
-        baud = entry.baud;
-        return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 void makeRaw(termios& settings) {
@@ -76,19 +67,21 @@ bool applyLineState(const LineState& state, termios& settings) {
     return true;
 }
 
-bool lineStateOf(const termios& settings, const LineState& kept, LineState& state) {
+LineState lineStateOf(const termios& settings, std::uint32_t baudRate, const LineState& kept, bool pseudoTerminal) {
     LineState read = kept;
-    if (!baudOf(::cfgetospeed(&settings), read.baudRate)) return false;
-    switch (settings.c_cflag & CSIZE) {
-        case CS5: read.byteSize = 5; break;
-        case CS6: read.byteSize = 6; break;
-        case CS7: read.byteSize = 7; break;
-        default: read.byteSize = 8; break;
-    }
+    read.baudRate = baudRate;
     const tcflag_t c = settings.c_cflag;
-    if (!(c & PARENB)) read.parity = Parity::None;
-    else if (c & CMSPAR) read.parity = (c & PARODD) ? Parity::Mark : Parity::Space;
-    else read.parity = (c & PARODD) ? Parity::Odd : Parity::Even;
+    if (!pseudoTerminal) {
+        switch (c & CSIZE) {
+            case CS5: read.byteSize = 5; break;
+            case CS6: read.byteSize = 6; break;
+            case CS7: read.byteSize = 7; break;
+            default: read.byteSize = 8; break;
+        }
+        if (!(c & PARENB)) read.parity = Parity::None;
+        else if (c & CMSPAR) read.parity = (c & PARODD) ? Parity::Mark : Parity::Space;
+        else read.parity = (c & PARODD) ? Parity::Odd : Parity::Even;
+    }
     if (!(c & CSTOPB)) read.stopBits = StopBits::One;
     else read.stopBits = read.byteSize == 5 ? StopBits::OnePointFive : StopBits::Two;
 
@@ -106,8 +99,7 @@ bool lineStateOf(const termios& settings, const LineState& kept, LineState& stat
     read.inX = (settings.c_iflag & IXOFF) != 0;
     read.xonChar = static_cast<char>(settings.c_cc[VSTART]);
     read.xoffChar = static_cast<char>(settings.c_cc[VSTOP]);
-    state = read;
-    return true;
+    return read;
 }
 
 bool keptSettings(const termios& wanted, const termios& got, bool pseudoTerminal) {

@@ -5,6 +5,8 @@
 
 #include <termios.h>
 
+#include <cstdint>
+
 #include "platform/serial_device.h"
 
 namespace brenmoor::platform {
@@ -17,9 +19,12 @@ void makeRaw(termios& settings);
 // are all there) or a data size outside 5-8.
 bool applyLineState(const LineState& state, termios& settings);
 
-// The state the settings describe. Fields termios has no place for (DTR, binary mode,
-// DSR flow, continue on XOFF) come from `kept`. False for a speed with no baud rate here.
-bool lineStateOf(const termios& settings, const LineState& kept, LineState& state);
+// The state the settings describe, at `baudRate` (the rate read with readLineRate, which
+// may lie outside the list). Fields termios has no place for (DTR, binary mode, DSR flow,
+// continue on XOFF) come from `kept`. A pseudo-terminal reports 8 data bits and no parity
+// whatever it was asked and passes whole bytes either way, so there the data bits and
+// parity of `kept` stand.
+LineState lineStateOf(const termios& settings, std::uint32_t baudRate, const LineState& kept, bool pseudoTerminal);
 
 // Whether the device kept what was asked. A pseudo-terminal always keeps 8 data bits and
 // no parity, so those are not compared there.

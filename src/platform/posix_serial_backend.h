@@ -1,6 +1,8 @@
 #pragma once
 // Opens tty device nodes for the POSIX back end: exclusively (TIOCEXCL, which root
-// bypasses, and flock, which it does not), non-blocking, raw, with DTR and RTS up.
+// bypasses, and flock, which it does not), non-blocking, raw, with DTR and RTS up and the
+// loop bit cleared, and finds out which of the card's extras the port really honours. A
+// node that does not open gets the reason in the operator's terms.
 
 #include <memory>
 #include <string>

@@ -4,10 +4,13 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/driver_requests.h"
+#include "platform/line_timing.h"
 #include "platform/posix_card_requests.h"
+#include "platform/posix_line_rate.h"
 #include "platform/posix_line_state.h"
 #include "platform/posix_poll.h"
 #include "platform/transfer_bound.h"
@@ -17,6 +20,10 @@ namespace {
 
 // The line discipline's fixed buffer: no call sizes a tty's queues.
 constexpr std::size_t kKernelQueueBytes = 4096;
+
+// A line that does not drain (flow control held) is looked at no more often than this,
+// however fast its rate.
+constexpr std::chrono::microseconds kShortestRoomWait{200};
 
 void signal(int eventFd) {
     const std::uint64_t one = 1;
@@ -91,12 +98,14 @@ bool PosixSerialDevice::getLineState(LineState& state) {
     Call call(*this);
     if (!call) return false;
     termios settings{};
-    if (::tcgetattr(fd(), &settings) != 0) {
+    std::uint32_t rate = 0;
+    if (::tcgetattr(fd(), &settings) != 0 || !readLineRate(fd(), rate)) {
         noteFailure(errno);
         return false;
     }
     std::lock_guard lock(mutex_);
-    return lineStateOf(settings, line_, state);
+    state = lineStateOf(settings, rate, line_, port_.pseudoTerminal);
+    return true;
 }
 
 bool PosixSerialDevice::setLineState(const LineState& state) {
@@ -220,16 +229,50 @@ IoStatus PosixSerialDevice::write(const std::uint8_t* data, std::size_t count, s
     Call call(*this);
     if (!call || gone_) return IoStatus::Failed;
     if (count == 0) return IoStatus::Completed;
-    std::chrono::steady_clock::time_point deadline;
+    const auto start = std::chrono::steady_clock::now();
+    Timeouts timeouts;
+    std::chrono::nanoseconds tick{};
     {
         std::unique_lock lock(mutex_);
-        deadline = deadlineFor(limit, timeouts_.writeTotalMultiplier, timeouts_.writeTotalConstant, count);
-        if (!writeTurnFree_.wait_until(lock, deadline, [this] { return !writing_ || closed_; }))
+        // Another write holds the turn for at most its own bound, which the caller's
+        // limit covers.
+        if (!writeTurnFree_.wait_until(lock, start + transferBound(limit, 0, 0, count),
+                                       [this] { return !writing_ || closed_; }))
             return IoStatus::TimedOut;
         if (closed_) return IoStatus::Failed;
         writing_ = true;
+        timeouts = timeouts_;
+        // A tty found hung up (B0) has no rate until one is set: pace it as if it had none.
+        if (line_.baudRate != 0) tick = characterTime(line_);
     }
-    IoStatus status = IoStatus::Completed;
+    const IoStatus status = pacedWrite(data, count, start, limit, timeouts, tick, done);
+    std::lock_guard lock(mutex_);
+    writing_ = false;
+    writeTurnFree_.notify_one();
+    return status;
+}
+
+IoStatus PosixSerialDevice::pacedWrite(const std::uint8_t* data, std::size_t count,
+                                       std::chrono::steady_clock::time_point start, std::chrono::milliseconds limit,
+                                       const Timeouts& timeouts, std::chrono::nanoseconds tick, std::size_t& done) {
+    std::size_t queued = 0;
+    if (!outputQueued(queued)) return IoStatus::Failed;
+    const auto deadline = start + pacedWriteBound(limit, timeouts, tick, queued, count);
+
+    // Room first: a tty takes about 4 KB ahead of the line, and a writer that fills it
+    // then waits for the whole buffer to drain. Writing only once at most about a packet
+    // is still queued keeps what was accepted close behind the line.
+    const std::size_t allowance = pacedQueueAllowance(count, tick);
+    while (queued > allowance) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline) return IoStatus::TimedOut;  // nothing of this packet was written
+        const auto drain = std::max<std::chrono::nanoseconds>(tick * static_cast<std::int64_t>(queued - allowance),
+                                                              kShortestRoomWait);
+        const PollOutcome outcome = pollDevice(fd(), 0, port_.closeWake.get(), -1, std::min(deadline, now + drain));
+        if (outcome != PollOutcome::TimedOut) return abandonWrite(outcome);
+        if (!outputQueued(queued)) return IoStatus::Failed;
+    }
+
     while (done < count) {
         const ssize_t n = ::write(fd(), data + done, count - done);
         if (n > 0) {
@@ -239,26 +282,36 @@ IoStatus PosixSerialDevice::write(const std::uint8_t* data, std::size_t count, s
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && errno != EAGAIN) {
             noteFailure(errno);
-            status = IoStatus::Failed;
-            break;
+            return IoStatus::Failed;
         }
         const PollOutcome outcome = pollDevice(fd(), POLLOUT, port_.closeWake.get(), -1, deadline);
-        if (outcome == PollOutcome::TimedOut) {
-            // Unsent output would otherwise go out later, after the caller gave up on it.
-            ::tcflush(fd(), TCOFLUSH);
-            status = IoStatus::TimedOut;
-            break;
-        }
-        if (outcome != PollOutcome::Ready) {
-            if (outcome == PollOutcome::HungUp) gone_ = true;
-            status = IoStatus::Failed;
-            break;
-        }
+        if (outcome == PollOutcome::Ready) continue;
+        if (outcome != PollOutcome::TimedOut) return abandonWrite(outcome);
+        // Earlier packets were counted as sent: with nothing of this one queued they stay.
+        if (done == 0) return IoStatus::TimedOut;
+        // Part of this packet would otherwise go out after the caller gave up on it. A tty
+        // can only flush its whole queue, which here holds at most the allowance of earlier
+        // characters besides this packet: they are held by the same stall that timed this
+        // write out, which is reported, and the receiver misses them as it misses this one.
+        ::tcflush(fd(), TCOFLUSH);
+        return IoStatus::TimedOut;
     }
-    std::lock_guard lock(mutex_);
-    writing_ = false;
-    writeTurnFree_.notify_one();
-    return status;
+    return IoStatus::Completed;
+}
+
+bool PosixSerialDevice::outputQueued(std::size_t& queued) {
+    int count = 0;
+    if (::ioctl(fd(), TIOCOUTQ, &count) != 0) {
+        noteFailure(errno);
+        return false;
+    }
+    queued = static_cast<std::size_t>(std::max(count, 0));
+    return true;
+}
+
+IoStatus PosixSerialDevice::abandonWrite(PollOutcome outcome) {
+    if (outcome == PollOutcome::HungUp) gone_ = true;
+    return IoStatus::Failed;
 }
 
 IoStatus PosixSerialDevice::read(std::uint8_t* buffer, std::size_t count, std::chrono::milliseconds limit,
@@ -320,8 +373,12 @@ void PosixSerialDevice::close() {
         writeTurnFree_.notify_all();
         callsDone_.wait(lock, [this] { return callsInProgress_ == 0; });
     }
-    // Discard what is still queued so closing does not wait for it to drain.
+    // Discard what is still queued so closing does not wait for it to drain, and leave
+    // the port as the next program expects to find it: not looped back, not exclusive
+    // (a tty that outlives this descriptor, such as a pty, would refuse every other user).
     ::tcflush(fd(), TCOFLUSH);
+    setInternalLoopback(fd(), false);
+    ::ioctl(fd(), TIOCNXCL);
     port_.tty.reset();
     port_.maskWake.reset();
     port_.closeWake.reset();

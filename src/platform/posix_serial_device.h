@@ -3,9 +3,11 @@
 //
 // The descriptor is non-blocking and raw; every wait is a poll bounded by its deadline,
 // and two eventfds wake a waiting thread: one when the event mask changes, one (never
-// drained) when the port is being closed. close() wakes every call in progress, waits
-// for them to leave, then flushes the output and releases the descriptor, so it never
-// blocks on output that cannot drain.
+// drained) when the port is being closed. A write waits for the line to carry what is
+// queued (TIOCOUTQ) before it adds its packet, so the kernel never holds much more than a
+// packet ahead of the line. close() wakes every call in progress, waits for them to leave,
+// then flushes the output, clears the loop bit and the exclusive lock, and releases the
+// descriptor, so it never blocks on output that cannot drain and leaves the port free.
 
 #include <atomic>
 #include <condition_variable>
@@ -13,6 +15,7 @@
 #include <string>
 
 #include "platform/device_extras.h"
+#include "platform/posix_poll.h"
 #include "platform/serial_device.h"
 #include "platform/unique_fd.h"
 
@@ -59,6 +62,14 @@ private:
     int fd() const { return port_.tty.get(); }
     // A failed call's errno: EIO means the tty was hung up.
     void noteFailure(int error);
+    // The write itself, once it holds the write turn.
+    IoStatus pacedWrite(const std::uint8_t* data, std::size_t count, std::chrono::steady_clock::time_point start,
+                        std::chrono::milliseconds limit, const Timeouts& timeouts, std::chrono::nanoseconds tick,
+                        std::size_t& done);
+    // Characters written but not yet carried by the line.
+    bool outputQueued(std::size_t& queued);
+    // A write ended by a hang-up, a close or a failed wait.
+    IoStatus abandonWrite(PollOutcome outcome);
     std::chrono::steady_clock::time_point deadlineFor(std::chrono::milliseconds limit, std::uint32_t multiplier,
                                                       std::uint32_t constant, std::size_t count) const;
 

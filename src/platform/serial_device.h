@@ -66,7 +66,7 @@ constexpr std::uint32_t kEvRxChar = 0x0001;
 
 enum class IoStatus {
     Completed,  // the whole transfer was done
-    TimedOut,   // not done within the limit; the unfinished part was cancelled (output flushed)
+    TimedOut,   // not done within the limit; what was not taken is cancelled
     Failed,     // refused at once, or the device failed or went away
 };
 
@@ -98,17 +98,22 @@ public:
     // Clears the line error state and reports the number of received bytes waiting.
     virtual bool clearErrors(std::uint32_t& bytesWaiting) = 0;
 
-    // Writes count bytes, paced by the line. It first waits until the device holds no more
-    // than `count` characters the line has not carried yet, so what a write accepts is never
-    // more than about one packet ahead of the line; then it queues all of them and returns
-    // Completed without waiting for them to leave. The whole call is bounded by
-    // pacedWriteBound (transfer_bound.h: from the line's character time, what was queued at
-    // the start, `count` and the write time-outs), never more than `limit`. Timing out
-    // before any byte was queued writes nothing (done = 0) and leaves earlier packets
-    // queued; timing out with part of the packet queued discards at most this packet's
-    // bytes. `done` receives the bytes accepted and not discarded. So only a line that
-    // really stalls (flow control held, a peer that stopped reading) times out. A count of
-    // 0 completes at once.
+    // Writes one packet of `count` bytes, paced to the line: what a write accepts is never
+    // far ahead of what the line has carried.
+    //  - It first waits for room: until the device holds at most pacedQueueAllowance(count,
+    //    the line's character time) characters the line has not yet carried (the packet's
+    //    own length, or 2 ms of line time on a fast line).
+    //  - It then queues all `count` bytes and completes; it does not wait for them to
+    //    leave the line. `done` receives the bytes accepted. A count of 0 completes at once.
+    //  - The whole call is bounded by pacedWriteBound(limit, time-outs, the line's
+    //    character time, characters queued at the start, count), never more than `limit`.
+    //    Timed out while still waiting for room, nothing of this packet was written:
+    //    TimedOut with done 0, and nothing is discarded (earlier packets were counted as
+    //    sent and stay). Timed out with part of it queued, at most this packet's bytes are
+    //    discarded (with what the device cannot tell apart from them: the few earlier
+    //    characters held by the same stall).
+    // So a healthy line never times out, and a stalled one (flow control held, a peer that
+    // stopped reading) reports TimedOut within a bound derived from its rate and queue.
     virtual IoStatus write(const std::uint8_t* data, std::size_t count,
                            std::chrono::milliseconds limit, std::size_t& done) = 0;
     // Reads up to count bytes, waiting at most `limit`.
@@ -132,7 +137,7 @@ enum class OpenFailure { None, Absent, Busy, NotATty, NotPermitted, Other };
 
 struct OpenError {
     OpenFailure kind = OpenFailure::None;
-    std::string detail;  // for the operator or a log; the port-open message does not show it
+    std::string detail;  // why, for the operator: the port-open message shows it as its detail
 };
 
 class SerialBackend {

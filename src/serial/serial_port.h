@@ -42,6 +42,8 @@ public:
     bool Read(std::uint8_t* buffer, std::uint32_t& countOut);
 
     const platform::SerialHandle& handle() const { return handle_; }
+    // Why the last Open found no device to open; empty after any other outcome.
+    const platform::OpenError& lastOpenError() const { return openError_; }
 
 private:
     void reportWriteFailure(const char* text);
@@ -51,6 +53,7 @@ private:
     platform::MessageSink& messages_;
     std::chrono::milliseconds transferLimit_;
     platform::SerialHandle handle_;
+    platform::OpenError openError_;
 };
 
 }  // namespace brenmoor::serial

@@ -4,6 +4,7 @@
 #include "platform/driver_requests.h"
 #include "serial/card_requests.h"
 #include "serial/line_settings.h"
+#include "serial/refused_line_settings.h"
 #include "serial/serial_port.h"
 #include "serial/stored_positions.h"
 
@@ -29,57 +30,51 @@ void CSerialPort::Attach(platform::SerialHandle handle) { handle_ = std::move(ha
 platform::SerialHandle CSerialPort::Open(std::uint8_t comNumber, int port,
                                          const std::array<config::PortRegistryEntry, config::kPortCount>& registry,
                                          platform::SerialBackend& backend) {
-    // 1.
     handle_.reset();
+    openError_ = {};
     if (port < 0 || port >= config::kPortCount) return nullptr;
-    // The record (step 7) is taken first: a stored position outside its list refuses the
-    // port before anything is opened, so no table is ever read beyond its end.
+    // The record is checked first: a stored position outside its list refuses the port
+    // before anything is opened, so no table is ever read beyond its end.
     const config::PortRegistryEntry& entry = registry[port];
     if (auto refusal = positionOutsideList(entry, port)) {
         messages_.showMessage(openError(std::move(*refusal)));
         return nullptr;
     }
 
-    // 2.
+    // The caller reports a port that does not open, with the reason kept here.
     const std::string name = platform::comDeviceName(comNumber);
-
-    // 3. The caller reports a port that does not open.
-    platform::OpenError error;
-    platform::SerialHandle handle = backend.open(name, error);
+    platform::SerialHandle handle = backend.open(name, openError_);
     if (!handle) return nullptr;
-
-    // 4.
     handle_ = handle;
 
-    // 5.
     if (!handle->setupQueues(kQueueBytes, kQueueBytes))
         messages_.showMessage(openError("Error while setting up the Rx and Tx buffer sizes"));
 
-    // 6. A failed read leaves the state as it was before the call.
+    // A failed read may leave anything behind: the defaults stand in for what it did not report.
     platform::LineState state{};
-    if (platform::LineState reported; handle->getLineState(reported))
-        state = reported;
-    else
+    const bool stateRead = handle->getLineState(state);
+    if (!stateRead) {
+        state = {};
         messages_.showMessage(openError("Error while getting the current DCB settings"));
-
-    // 7 to 9.
+    }
     applyStoredLineSettings(entry, state);
 
-    // 10 and 11: nothing queued before the open survives the new settings.
-    const platform::Timeouts timeouts = kPortTimeouts;
+    // Nothing queued before the open survives the new settings. The results of setting
+    // the time-outs and the line state are not examined: what the port kept is read back.
     handle->purge(kPurgeAll);
-
-    // 12 and 13: their results are not examined.
-    handle->setTimeouts(timeouts);
+    handle->setTimeouts(kPortTimeouts);
     handle->setLineState(state);
+    if (platform::LineState kept; handle->getLineState(kept)) {
+        if (auto refused = refusedLineSettings(comNumber, state, kept)) messages_.showMessage(openError(*refused));
+    } else if (stateRead) {
+        messages_.showMessage(openError("Error while getting the current DCB settings"));
+    }
 
-    // 14.
     const UartOptionBlock block = buildUartOptionBlock(entry);
     if (!handle->deviceControl(platform::IOCTL_SET_UART_OPTIONS, block.data(), block.size()))
         messages_.showMessage(
             {"Unable to pass data into driver", "", platform::MessageIcon::None, platform::MessageOwner::None});
 
-    // 15.
     return handle;
 }
 

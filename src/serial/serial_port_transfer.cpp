@@ -39,18 +39,16 @@ bool CSerialPort::Write(const std::uint8_t* buffer, std::uint32_t count) {
 }
 
 bool CSerialPort::Read(std::uint8_t* buffer, std::uint32_t& countOut) {
-    // 2. A device that cannot report its queue has failed like a failed read.
+    // A device that cannot report its queue has failed like a failed read.
     std::uint32_t waiting = 0;
     if (!usable() || !handle_->clearErrors(waiting)) {
         reportReadFailure();
         return false;
     }
 
-    // 3.
     const std::uint32_t count = std::min(waiting, kReadLimit);
     if (count == 0) return false;
 
-    // 4 to 6.
     std::size_t got = 0;
     if (handle_->read(buffer, count, transferLimit_, got) != platform::IoStatus::Completed) {
         reportReadFailure();

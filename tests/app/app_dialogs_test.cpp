@@ -312,8 +312,10 @@ void AppDialogsTest::messageBoxLooks_data() {
     QTest::addColumn<bool>("warning");
     QTest::addColumn<bool>("owned");
     QTest::addColumn<QString>("shownCaption");
-    QTest::newRow("default caption, warning, owned") << "" << true << true << "Brenmoor";
-    QTest::newRow("own caption, no icon, no owner") << "ERROR" << false << false << "ERROR";
+    QTest::addColumn<QString>("detail");
+    QTest::newRow("default caption, warning, owned") << "" << true << true << "Brenmoor" << "";
+    QTest::newRow("own caption, no icon, no owner") << "ERROR" << false << false << "ERROR" << "";
+    QTest::newRow("with a reason") << "ERROR" << true << true << "ERROR" << "In use by another program: /dev/ttyS4";
 }
 
 void AppDialogsTest::messageBoxLooks() {
@@ -321,16 +323,19 @@ void AppDialogsTest::messageBoxLooks() {
     QFETCH(bool, warning);
     QFETCH(bool, owned);
     QFETCH(QString, shownCaption);
+    QFETCH(QString, detail);
     QWidget mainWindow;
     const platform::MessageBoxRequest request{"Unable to Write to the comm port", caption.toStdString(),
                                               warning ? platform::MessageIcon::Warning : platform::MessageIcon::None,
-                                              owned ? platform::MessageOwner::MainWindow : platform::MessageOwner::None};
+                                              owned ? platform::MessageOwner::MainWindow : platform::MessageOwner::None,
+                                              detail.toStdString()};
     QWidget* presentedOwner = &mainWindow;
     app::QtMessageSink sink([&](const platform::MessageBoxRequest& r, QWidget* owner) {
         presentedOwner = owner;
         const auto box = app::makeMessageBox(r, owner);
         QCOMPARE(box->windowTitle(), shownCaption);
         QCOMPARE(box->text(), QStringLiteral("Unable to Write to the comm port"));
+        QCOMPARE(box->informativeText(), detail);
         QCOMPARE(box->icon(), warning ? QMessageBox::Warning : QMessageBox::NoIcon);
         QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(box->parentWidget(), owner);

@@ -36,8 +36,9 @@ TEST_F(SessionTest, AnAbsentPortIsReportedAndTheSessionFinishesAtTheThirdNotice)
 
     session.Start();
 
-    EXPECT_EQ(messages.messages(),
-              std::vector<MessageBoxRequest>{warning("Unable to open the communication port COM6", "ERROR")});
+    MessageBoxRequest notOpened = warning("Unable to open the communication port COM6", "ERROR");
+    notOpened.detail = "COM6: the port is absent";  // the simulated card's reason
+    EXPECT_EQ(messages.messages(), std::vector<MessageBoxRequest>{notOpened});
     EXPECT_EQ(flags.m_bEnableStop, 1);
     EXPECT_EQ(flags.m_bEnableStart, 0);
     EXPECT_EQ(session.threadCount(), 3);

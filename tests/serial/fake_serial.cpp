@@ -24,7 +24,10 @@ bool FakeSerialDevice::getLineState(platform::LineState& state) {
 bool FakeSerialDevice::setLineState(const platform::LineState& state) {
     calls.push_back("setLineState");
     appliedState = state;
-    return setLineStateResult;
+    if (!setLineStateResult) return false;
+    reportedState = state;
+    if (keeps) keeps(reportedState);
+    return true;
 }
 
 bool FakeSerialDevice::setTimeouts(const platform::Timeouts& timeouts) {
@@ -97,12 +100,12 @@ std::shared_ptr<FakeSerialDevice> FakeSerialBackend::add(const std::string& name
 platform::SerialHandle FakeSerialBackend::open(const std::string& device, platform::OpenError& error) {
     opened.push_back(device);
     if (auto failure = failures_.find(device); failure != failures_.end()) {
-        error.kind = failure->second;
+        error = failure->second;
         return nullptr;
     }
     auto found = devices_.find(device);
     if (found == devices_.end()) {
-        error.kind = platform::OpenFailure::Absent;
+        error = {platform::OpenFailure::Absent, "No such device: " + device};
         return nullptr;
     }
     return found->second;

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -18,8 +19,11 @@ public:
     // Scripted results.
     bool setupQueuesResult = true;
     bool getLineStateResult = true;
-    platform::LineState reportedState;
+    platform::LineState reportedState;  // a successful setLineState replaces it
     bool setLineStateResult = true;
+    // What the device makes of a state it is set to, as reported afterwards: a port that
+    // cannot take a rate keeps its old one.
+    std::function<void(platform::LineState&)> keeps;
     bool setTimeoutsResult = true;
     bool clearErrorsResult = true;
     bool deviceControlResult = true;
@@ -61,12 +65,14 @@ private:
     bool closed_ = false;
 };
 
-// Opens the devices it was given by name; any other name fails as absent, and a name
-// marked busy fails as busy.
+// Opens the devices it was given by name; any other name fails as absent ("No such
+// device: <name>"), and a name marked busy fails as busy ("In use by another program").
 class FakeSerialBackend : public platform::SerialBackend {
 public:
     std::shared_ptr<FakeSerialDevice> add(const std::string& name);
-    void markBusy(const std::string& name) { failures_[name] = platform::OpenFailure::Busy; }
+    void markBusy(const std::string& name) {
+        failures_[name] = {platform::OpenFailure::Busy, "In use by another program"};
+    }
 
     std::vector<std::string> opened;  // every name asked for, in order
 
@@ -74,7 +80,7 @@ public:
 
 private:
     std::map<std::string, std::shared_ptr<FakeSerialDevice>> devices_;
-    std::map<std::string, platform::OpenFailure> failures_;
+    std::map<std::string, platform::OpenError> failures_;
 };
 
 }  // namespace brenmoor::test

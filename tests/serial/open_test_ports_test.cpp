@@ -24,8 +24,9 @@ using brenmoor::test::FakeSerialBackend;
 using brenmoor::test::FakeSerialDevice;
 using brenmoor::test::RecordingMessageSink;
 
-MessageBoxRequest notOpened(const std::string& com) {
-    return {"Unable to open the communication port " + com, "ERROR", MessageIcon::Warning, MessageOwner::MainWindow};
+MessageBoxRequest notOpened(const std::string& com, const std::string& reason) {
+    return {"Unable to open the communication port " + com, "ERROR", MessageIcon::Warning, MessageOwner::MainWindow,
+            reason};
 }
 
 class OpenTestPortsTest : public testing::Test {
@@ -72,11 +73,11 @@ TEST_F(OpenTestPortsTest, FailingPortsAreReportedAndTheOthersOpen) {
     EXPECT_EQ(backend.opened, (std::vector<std::string>{"COM4", "COM6", "COM7", "COM9", R"(\\.\COM11)"}));
     EXPECT_EQ(messages.messages(),
               (std::vector<MessageBoxRequest>{
-                  notOpened("COM6"),
-                  notOpened("COM7"),
+                  notOpened("COM6", "No such device: COM6"),
+                  notOpened("COM7", "In use by another program"),
                   {"Port5: the stored Baud Rate setting 20 is outside its list", "ERROR", MessageIcon::Warning,
                    MessageOwner::MainWindow},
-                  notOpened("COM8"),
+                  notOpened("COM8", ""),  // the refusal above said why
               }));
     EXPECT_EQ(opener.handle(), com11);
 }
@@ -127,7 +128,8 @@ TEST_F(OpenTestPortsTest, ComNumberOutsideOneTo255IsRefusedNotWrapped) {
             EXPECT_TRUE(messages.messages().empty());
         } else {
             EXPECT_TRUE(backend.opened.empty());
-            EXPECT_EQ(messages.messages(), std::vector<MessageBoxRequest>{notOpened(c.com)});
+            EXPECT_EQ(messages.messages(),
+                      std::vector<MessageBoxRequest>{notOpened(c.com, "COM numbers run from 1 to 255")});
         }
     }
 }

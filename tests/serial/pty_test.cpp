@@ -2,8 +2,10 @@
 // pty's slave, the test playing the far end through the master.
 
 #include <gtest/gtest.h>
+#include <termios.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -13,6 +15,7 @@
 #include "serial/card_requests.h"
 #include "serial/open_test_ports.h"
 #include "serial/serial_port.h"
+#include "support/arbitrary_line_rate.h"
 #include "support/pty_pair.h"
 #include "support/recording_message_sink.h"
 
@@ -99,7 +102,46 @@ TEST_F(OnPty, SecondSessionOnAHeldPortIsReportedAsNotOpened) {
     OpenTestPorts(second, opener, *tables, backend, messages);
     EXPECT_EQ(second.handles[0], nullptr);
     EXPECT_EQ(second.anyPortOpen, 0);
-    EXPECT_EQ(messages.texts(), std::vector<std::string>{"Unable to open the communication port COM4"});
+    EXPECT_EQ(messages.messages(), (std::vector<brenmoor::platform::MessageBoxRequest>{
+                                       {"Unable to open the communication port COM4", "ERROR",
+                                        brenmoor::platform::MessageIcon::Warning,
+                                        brenmoor::platform::MessageOwner::MainWindow,
+                                        "In use by another program: " + pty.slavePath()}}));
+}
+
+// Neither a rate the list does not have, left by another program, nor the framing a pty
+// cannot carry is a fault of the open.
+TEST_F(OnPty, OpensWithoutAMessageWhereOnlyTheTtyDiffersFromTheList) {
+    struct Case {
+        const char* name;
+        std::function<void(PtyPair&, brenmoor::config::PortRegistryEntry&)> arrange;
+    };
+    const Case cases[] = {
+        {"left at 500000 bit/s", [](PtyPair& p, auto&) { brenmoor::test::setArbitraryLineRate(p.masterFd(), 500000); }},
+        {"seven data bits, even parity",
+         [](PtyPair&, auto& e) {
+             e.nDataBits = 2;
+             e.nParity = 1;
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PtyPair line;
+        ComPortBackend toLine{comToPty(line, 4)};
+        const brenmoor::config::PortRegistryEntry stored = tables->m_PortRegistry[0];
+        c.arrange(line, tables->m_PortRegistry[0]);
+        SessionPortTable opened;
+        messages.clear();
+
+        OpenTestPorts(opened, opener, *tables, toLine, messages);
+        tables->m_PortRegistry[0] = stored;
+        ASSERT_NE(opened.handles[0], nullptr);
+        EXPECT_TRUE(messages.messages().empty()) << testing::PrintToString(messages.texts());
+        termios kernel{};
+        ASSERT_EQ(::tcgetattr(line.masterFd(), &kernel), 0);
+        EXPECT_EQ(::cfgetospeed(&kernel), B9600);
+        opened.handles[0]->close();
+    }
 }
 
 TEST_F(OnPty, ExtraTheTtyCannotApplyIsReportedAndThePortStillOpens) {

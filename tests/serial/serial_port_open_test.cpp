@@ -22,8 +22,8 @@ using brenmoor::test::FakeSerialBackend;
 using brenmoor::test::FakeSerialDevice;
 using brenmoor::test::RecordingMessageSink;
 
-const std::vector<std::string> kAllSteps = {"setupQueues", "getLineState", "purge",
-                                            "setTimeouts", "setLineState", "deviceControl"};
+const std::vector<std::string> kAllSteps = {"setupQueues",  "getLineState", "purge",        "setTimeouts",
+                                            "setLineState", "getLineState", "deviceControl"};
 
 class SerialPortOpen : public testing::Test {
 protected:
@@ -109,7 +109,13 @@ TEST_F(SerialPortOpen, FailingStepIsReportedAndTheOpenGoesOn) {
         {"line state unreadable", [](auto& d) { d.getLineStateResult = false; }, {lineState}},
         {"driver request refused", [](auto& d) { d.deviceControlResult = false; }, {driver}},
         {"time-outs refused, not examined", [](auto& d) { d.setTimeoutsResult = false; }, {}},
-        {"line state refused, not examined", [](auto& d) { d.setLineStateResult = false; }, {}},
+        {"line state refused: the old one is read back",
+         [](auto& d) { d.setLineStateResult = false; },
+         {{"COM6 did not take 115200 bit/s; the port runs at 9600 bit/s\n"
+           "COM6 did not take 7 data bits; the port runs with 8 data bits\n"
+           "COM6 did not take odd parity; the port runs with no parity\n"
+           "COM6 did not take 2 stop bits; the port runs with 1 stop bit",
+           "ERROR", MessageIcon::Warning, MessageOwner::MainWindow}}},
         {"everything refused",
          [](auto& d) {
              d.setupQueuesResult = d.getLineStateResult = d.deviceControlResult = false;
@@ -127,6 +133,58 @@ TEST_F(SerialPortOpen, FailingStepIsReportedAndTheOpenGoesOn) {
         EXPECT_EQ(port.handle(), device);
         EXPECT_EQ(device->calls, kAllSteps);
         EXPECT_EQ(messages.messages(), c.expected);
+    }
+}
+
+TEST_F(SerialPortOpen, RateOrFramingThePortDidNotTakeIsReportedAndTheOpenGoesOn) {
+    using brenmoor::platform::Parity;
+    using brenmoor::platform::StopBits;
+    struct Case {
+        std::string name;
+        std::function<void(PortRegistryEntry&)> stored;
+        std::function<void(LineState&)> keeps;
+        std::string message;  // empty: none
+    };
+    const Case cases[] = {
+        {"rate above the UART's clock",
+         [](auto& e) { e.nBaud = 11; },
+         [](auto& s) { s.baudRate = 115200; },
+         "COM6 did not take 230400 bit/s; the port runs at 115200 bit/s"},
+        {"data bits", [](auto&) {}, [](auto& s) { s.byteSize = 8; },
+         "COM6 did not take 7 data bits; the port runs with 8 data bits"},
+        {"parity", [](auto& e) { e.nParity = 1; }, [](auto& s) { s.parity = Parity::Space; },
+         "COM6 did not take even parity; the port runs with space parity"},
+        {"stop bits", [](auto&) {}, [](auto& s) { s.stopBits = StopBits::One; },
+         "COM6 did not take 2 stop bits; the port runs with 1 stop bit"},
+        {"rate and parity",
+         [](auto& e) { e.nBaud = 13; },
+         [](auto& s) {
+             s.baudRate = 38400;
+             s.parity = Parity::None;
+         },
+         "COM6 did not take 921600 bit/s; the port runs at 38400 bit/s\n"
+         "COM6 did not take odd parity; the port runs with no parity"},
+        // With five data bits a UART's extra stop bit is one and a half either way.
+        {"the same stop bits on the wire",
+         [](auto& e) { e.nDataBits = 0; },
+         [](auto& s) { s.stopBits = StopBits::Two; },
+         ""},
+        {"everything kept", [](auto&) {}, [](auto&) {}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PortRegistryEntry stored = registry[2];
+        c.stored(registry[2]);
+        device = backend.add("COM6");
+        device->keeps = c.keeps;
+        messages.clear();
+
+        EXPECT_EQ(openPort2(), device);
+        EXPECT_EQ(device->calls, kAllSteps);
+        std::vector<MessageBoxRequest> expected;
+        if (!c.message.empty()) expected.push_back({c.message, "ERROR", MessageIcon::Warning, MessageOwner::MainWindow});
+        EXPECT_EQ(messages.messages(), expected);
+        registry[2] = stored;
     }
 }
 

@@ -219,10 +219,8 @@ void PortSheetTest::commandReportsASheetThatCouldNotBeShown()
         sheet->done(-1);
     });
     config::sheet::runPortSettingsCommand(nullptr, tables_, messages);
-    const platform::MessageBoxRequest expected{.text = "Unable to display the Port Properties tabbed dialog",
-                                               .caption = "Error",
-                                               .icon = platform::MessageIcon::Warning,
-                                               .owner = platform::MessageOwner::MainWindow};
+    const platform::MessageBoxRequest expected{"Unable to display the Port Properties tabbed dialog", "Error",
+                                               platform::MessageIcon::Warning, platform::MessageOwner::MainWindow};
     QCOMPARE(messages.messages().size(), std::size_t(1));
     QVERIFY(messages.messages().front() == expected);
     QCOMPARE(tables_.m_PortRegistry, test::defaultRegistry());

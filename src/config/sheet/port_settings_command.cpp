@@ -9,10 +9,8 @@ void runPortSettingsCommand(QWidget* owner, SettingsTables& tables, platform::Me
     CPortSheet sheet(tables, owner);
     const int result = sheet.exec();
     if (result != QDialog::Accepted && result != QDialog::Rejected) {
-        messages.showMessage({.text = "Unable to display the Port Properties tabbed dialog",
-                              .caption = "Error",
-                              .icon = platform::MessageIcon::Warning,
-                              .owner = platform::MessageOwner::MainWindow});
+        messages.showMessage({"Unable to display the Port Properties tabbed dialog", "Error",
+                              platform::MessageIcon::Warning, platform::MessageOwner::MainWindow});
     }
 }
 
