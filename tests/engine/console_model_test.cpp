@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "engine/console_model.h"
@@ -11,6 +12,9 @@ struct AppendCase {
     std::size_t before;
     std::string text;
     std::size_t after;  // box length after the append; 0 is an emptied box
+
+    std::string name() const { return "From" + std::to_string(before) + "Add" + std::to_string(text.size()); }
+    friend void PrintTo(const AppendCase& c, std::ostream* os) { *os << c.name(); }
 };
 
 class TextBoxLimit : public ::testing::TestWithParam<AppendCase> {};
@@ -35,7 +39,8 @@ INSTANTIATE_TEST_SUITE_P(
                       AppendCase{9999, "ab", 0},
                       AppendCase{10000, "", 10000},
                       AppendCase{0, std::string("ab\0cd", 5), 2},     // up to the zero byte
-                      AppendCase{9998, std::string("ab\0cd", 5), 10000}));
+                      AppendCase{9998, std::string("ab\0cd", 5), 10000}),
+    [](const auto& info) { return info.param.name(); });
 
 TEST(ConsoleModelTest, BoxesReachTheirLimitsIndependentlyAndTheNextAppendStartsAFreshBox) {
     ConsoleModel model;

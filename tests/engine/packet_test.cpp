@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,8 @@ struct PatternCase {
     int alpha, quickBrown, userData, file;
     std::string userPattern;
     std::string sent;
+
+    friend void PrintTo(const PatternCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class PatternChoice : public PacketTest, public ::testing::WithParamInterface<PatternCase> {};
@@ -110,6 +113,9 @@ struct FileCase {
     std::int32_t length;
     // Offset into the file and size of each packet: the first pass, then the next one's start.
     std::vector<std::pair<std::size_t, std::size_t>> packets;
+
+    std::string name() const { return "Length" + std::to_string(length); }
+    friend void PrintTo(const FileCase& c, std::ostream* os) { *os << c.name(); }
 };
 
 class FilePasses : public PacketTest, public ::testing::WithParamInterface<FileCase> {};
@@ -134,7 +140,8 @@ INSTANTIATE_TEST_SUITE_P(Lengths, FilePasses,
                          ::testing::Values(FileCase{250, {{0, 100}, {100, 100}, {200, 50}, {0, 100}}},
                                            FileCase{200, {{0, 100}, {100, 100}, {200, 0}, {0, 100}}},
                                            FileCase{100, {{0, 100}, {100, 0}, {0, 100}}},
-                                           FileCase{99, {{0, 99}, {0, 99}}}));
+                                           FileCase{99, {{0, 99}, {0, 99}}}),
+                         [](const auto& info) { return info.param.name(); });
 
 TEST_F(PacketTest, FileDataWithAZeroByteIsWrittenWholeAndShownUpToIt) {
     setFile(bytesOf(std::string("ab\0cd", 5)));

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "platform/transfer_bound.h"
 
 using namespace brenmoor::platform;
@@ -18,6 +20,8 @@ struct PacedCase {
     std::size_t queued;
     std::size_t count;
     std::chrono::milliseconds expected;
+
+    friend void PrintTo(const PacedCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class PacedWriteBound : public ::testing::TestWithParam<PacedCase> {};
