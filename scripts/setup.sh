@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the screenshots need, when missing.
+# Installs the Debian packages the build, the tests, the screenshots and the guest bench
+# (scripts/vm-test.sh: QEMU) need, when missing.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev libx11-dev libgl-dev xvfb xauth)
+          qt6-base-dev libx11-dev libgl-dev xvfb xauth qemu-system-x86)
 
 missing=()
 for p in "${packages[@]}"; do

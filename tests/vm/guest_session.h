@@ -87,7 +87,8 @@ public:
     bool finish(std::chrono::seconds limit);
 
     static int com(int port) { return 4 + port; }
-    std::int32_t packetsSent(int port) { return session_.engine().portRunState[port].packetsSent.load(); }
+    // The packet count the port's panel shows; it stays after the port stops.
+    std::string packetCount(int port) const { return console_.model ? console_.model->panel(port).packetCount : ""; }
 
     config::SettingsTables tables;
     test::RecordingMessageSink messages;
