@@ -37,9 +37,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A line may fall behind by a few characters and catch up, as a UART's shift register and
-// a peer's FIFO would allow, but no more: idle time does not bank a burst.
-constexpr double kMaxCredit = 4.0;
+// A busy line whose turn came late (a loaded host) catches up on what it would have carried
+// in that time, up to this long; an idle line banks nothing, so its next byte starts a new
+// character time.
+constexpr double kMaxLateness = 0.05;  // seconds
 
 struct Chardev {
     std::string id;
@@ -61,11 +62,13 @@ struct Direction {
     std::vector<char> pending;
     long long carried = 0;
     bool ended = false;  // the emulator closed the line
+    bool idle = true;    // nothing to carry when last asked
 
     bool unpaced() const { return bytesPerSecond == 0; }
     void earn(Clock::time_point now) {
         if (unpaced()) return;
-        credit = std::min(kMaxCredit, credit + std::chrono::duration<double>(now - last).count() * bytesPerSecond);
+        const double limit = idle ? 1.0 : std::max(1.0, kMaxLateness * bytesPerSecond);
+        credit = std::min(limit, credit + std::chrono::duration<double>(now - last).count() * bytesPerSecond);
         last = now;
     }
     std::size_t allowance() const {
@@ -164,6 +167,7 @@ public:
                     d.ended = true;
                     continue;
                 }
+                d.idle = got < 0;
                 if (got > 0) {
                     d.pending.assign(buffer, buffer + got);
                     if (!d.unpaced()) d.credit -= static_cast<double>(got);
@@ -278,7 +282,8 @@ int main(int argc, char** argv) {
     bool outputOpen = true;
     std::optional<int> status;
     bool timedOut = false;
-    while (outputOpen || !status) {
+    // Until the emulator has ended; what it wrote last is read after.
+    while (!status) {
         std::vector<pollfd> polls;
         const auto wait = pacer.step(polls);
         if (outputOpen) polls.push_back({output[0], POLLIN, 0});
@@ -297,6 +302,10 @@ int main(int argc, char** argv) {
             timedOut = true;
         }
     }
+    char buffer[4096];
+    ssize_t got;
+    while (outputOpen && (got = read(output[0], buffer, sizeof buffer)) > 0)
+        console.take(buffer, static_cast<std::size_t>(got));
     std::printf("pacer: end%s\n", pacer.counts().c_str());
     if (timedOut) return 124;
     if (WIFEXITED(*status)) return WEXITSTATUS(*status);
