@@ -107,26 +107,25 @@ dialout:x:20:
 nogroup:x:65534:
 EOF
 
-# Every program's output goes to the console; "brenmoor-vm: mark NAME" lines make the
-# pacer print what each line has carried so far.
+# What the guest runs. Every program's output goes to the console. "run NAME command"
+# frames a program with "brenmoor-vm: run NAME" and "brenmoor-vm: exit NAME STATUS", so a
+# program that cannot start or ends early counts as failed; "mark NAME" makes the pacer
+# print what each line has carried so far.
 if [ "$mode" = test ]; then
-  plan=$(cat <<EOF
-echo "brenmoor-vm: contract as user nobody on ttyS8, its cable's far end ttyS9"
-su -s /bin/sh -c "BRENMOOR_UART=/dev/ttyS8 BRENMOOR_UART_PEER=/dev/ttyS9 /tests/platform_tests --gtest_filter='*/GuestUart.*'" nobody
-echo "brenmoor-vm: port state on ttyS10"
-BRENMOOR_UART=/dev/ttyS10 /tests/guest_port_state_test
-echo "brenmoor-vm: mark alone-start"
-BRENMOOR_SESSION_NAME=alone BRENMOOR_SESSION_SECONDS=10 BRENMOOR_SESSION_WIRING="$alone_wiring" /tests/guest_engine_session_test
-echo "brenmoor-vm: mark alone-end"
-echo "brenmoor-vm: mark session-start"
-BRENMOOR_SESSION_NAME=session BRENMOOR_SESSION_SECONDS=30 BRENMOOR_SESSION_WIRING="$session_wiring" /tests/guest_engine_session_test
-echo "brenmoor-vm: mark session-end"
+  cat >"$root/plan" <<EOF
+run contract su -s /bin/sh nobody -c "BRENMOOR_UART=/dev/ttyS8 BRENMOOR_UART_PEER=/dev/ttyS9 /tests/platform_tests --gtest_filter='*/GuestUart.*'"
+run port-state env BRENMOOR_UART=/dev/ttyS10 /tests/guest_port_state_test
+mark alone-start
+run alone env BRENMOOR_SESSION_NAME=alone BRENMOOR_SESSION_SECONDS=10 BRENMOOR_SESSION_WIRING="$alone_wiring" /tests/guest_engine_session_test
+mark alone-end
+mark session-start
+run session env BRENMOOR_SESSION_NAME=session BRENMOOR_SESSION_SECONDS=30 BRENMOOR_SESSION_WIRING="$session_wiring" /tests/guest_engine_session_test
+mark session-end
 EOF
-)
 else
-  plan='BRENMOOR_BENCH_PORT=/dev/ttyS6 /tests/guest_line_bench; echo "brenmoor-vm: bench status $?"'
+  echo "run bench env BRENMOOR_BENCH_PORT=/dev/ttyS6 /tests/guest_line_bench" >"$root/plan"
 fi
-cat >"$root/init" <<EOF
+cat >"$root/init" <<'EOF'
 #!/bin/busybox sh
 /bin/busybox --install -s /bin
 export PATH=/bin GTEST_COLOR=no
@@ -135,9 +134,13 @@ mount -t sysfs sys /sys
 mount -t devtmpfs dev /dev
 exec </dev/console >/dev/console 2>&1
 mount -t tmpfs tmp /tmp
-for port in 4 5 6 7 8 9 10 11; do chmod 0666 /dev/ttyS\$port; done
-echo "brenmoor-vm: guest up"
-$plan
+# Anyone may open the ports: only the exclusive lock keeps an unprivileged user out.
+for port in 4 5 6 7 8 9 10 11; do chmod 0666 /dev/ttyS$port; done
+echo "brenmoor-vm: guest up; the cards' UARTs:"
+grep -E '^([4-9]|1[01]):' /proc/tty/driver/serial
+run() { name=$1; shift; echo "brenmoor-vm: run $name"; "$@"; echo "brenmoor-vm: exit $name $?"; }
+mark() { echo "brenmoor-vm: mark $1"; }
+. /plan
 echo "brenmoor-vm: done"
 poweroff -f
 EOF
@@ -161,7 +164,7 @@ echo "vm-test: the guest ran $(( $(date +%s) - started )) s"
 
 if [ "$mode" = bench ]; then
   tr -d '\r' <"$log" | grep -E '^vm_line_[a-z0-9_]+: ' || true
-  tr -d '\r' <"$log" | grep -q '^brenmoor-vm: bench status 0' && [ "$pacer_status" -eq 0 ] && exit 0
+  tr -d '\r' <"$log" | grep -q '^brenmoor-vm: exit bench 0$' && [ "$pacer_status" -eq 0 ] && exit 0
   tail -40 "$log"
   echo "vm-test: the benchmark run was not clean: a message box, bytes lost, or a guest that did not finish"
   exit 1
@@ -169,32 +172,43 @@ fi
 
 # --- Results: every test case the guest ran, and the host's own checks -------------------
 tr -d '\r' <"$log" | awk -v checks="$paced_checks" -v status="$pacer_status" '
-  /^\[ RUN      \] /                          { started++ }
-  /^\[  SKIPPED \] .*\([0-9]+ ms\)$/           { skipped++ }
-  /^\[       OK \] /                          { passed++ }
-  /^\[  FAILED  \] .*\([0-9]+ ms\)$/           { failed++ }
-  /^brenmoor-vm: [a-z]+ ttyS[0-9]+ packets /  { packets[$2, $3] = $5 }
-  /^pacer: [a-z]+-(start|end) /               { for (i = 3; i <= NF; i++) { split($i, kv, "="); count[$2, kv[1]] = kv[2] } }
-  /^brenmoor-vm: done/                        { done = 1 }
+  /^brenmoor-vm: run /    { program_started = started; program_ended = ended; program_failed = failed }
+  /^brenmoor-vm: exit /   {
+    # A program that ran no case, stopped in the middle of one, or failed without a failed
+    # case counts as one more failure.
+    why = ""
+    if (started == program_started) why = "ran no case"
+    else if (started > ended) why = "ended in the middle of a case"
+    else if ($4 != 0 && failed == program_failed) why = "failed outside its cases"
+    if (why != "") { failed++; printf "FAILED: %s %s (status %s)\n", $3, why, $4 }
+    ended = started
+  }
+  /^\[ RUN      \] /                        { started++ }
+  /^\[  SKIPPED \] .*\([0-9]+ ms\)$/         { skipped++; ended++ }
+  /^\[       OK \] /                        { passed++; ended++ }
+  /^\[  FAILED  \] .*\([0-9]+ ms\)$/         { failed++; ended++ }
+  /^brenmoor-vm: [a-z]+ ttyS[0-9]+ packets / { packets[$2, $3] = $5 }
+  /^pacer: [a-z]+-(start|end) /             { for (i = 3; i <= NF; i++) { split($i, kv, "="); count[$2, kv[1]] = kv[2] } }
+  /^brenmoor-vm: done/                      { done = 1 }
   END {
     # A paced line carried what its port counted as sent, within one 39-byte packet.
     n = split(checks, list, " ")
     for (i = 1; i <= n; i++) {
       split(list[i], check, ":")
       name = check[1]; port = check[2]
+      if (!((name, port) in packets)) {
+        failed++
+        printf "FAILED host check: %s %s reported no packet count\n", name, port
+        continue
+      }
       carried = count[name "-end", port] - count[name "-start", port]
       difference = packets[name, port] * 39 - carried
-      if ((name, port) in packets && difference >= -39 && difference <= 39) {
+      if (difference >= -39 && difference <= 39) {
         passed++
       } else {
         failed++
         printf "FAILED host check: %s %s counted %d packets, its line carried %d bytes\n", name, port, packets[name, port], carried
       }
-    }
-    # A case that started and never ended took its program down.
-    if (started > passed + failed + skipped) {
-      failed += started - passed - failed - skipped
-      print "FAILED: a test program ended in the middle of a case"
     }
     if (!done || status != 0) {
       failed++
