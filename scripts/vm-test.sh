@@ -58,7 +58,7 @@ done
 command -v qemu-system-x86_64 >/dev/null || { echo "vm-test: qemu-system-x86_64 is missing: run scripts/setup.sh"; exit 1; }
 
 # --- The guest's kernel and busybox, unpacked once per package version ------------------
-cache=${XDG_CACHE_HOME:-$HOME/.cache}/brenmoor-vm
+cache=${XDG_CACHE_HOME:-${HOME:-/tmp}/.cache}/brenmoor-vm
 mkdir -p "$cache"
 
 # Unpacks the candidate version of package $1 into the cache; prints the directory.
