@@ -79,8 +79,10 @@ unpacked() {
 }
 
 kernel_package=$(apt-cache depends linux-image-amd64 | awk '/Depends: linux-image-[0-9]/ { print $2; exit }')
-kernel=$(ls "$(unpacked "$kernel_package")"/boot/vmlinuz-*)
-busybox=$(unpacked busybox-static)/bin/busybox
+kernel_dir=$(unpacked "$kernel_package")
+busybox_dir=$(unpacked busybox-static)
+kernel=$(ls "$kernel_dir"/boot/vmlinuz-*)
+busybox=$busybox_dir/bin/busybox
 
 # --- The initramfs: busybox, the test programs with their libraries, and /init ---------
 work=$(mktemp -d)
