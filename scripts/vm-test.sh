@@ -61,9 +61,10 @@ command -v qemu-system-x86_64 >/dev/null || { echo "vm-test: qemu-system-x86_64 
 cache=${XDG_CACHE_HOME:-${HOME:-/tmp}/.cache}/brenmoor-vm
 mkdir -p "$cache"
 
-# Unpacks the candidate version of package $1 into the cache; prints the directory.
+# Unpacks the candidate version of package $1 into the cache, keeping only its folder $2;
+# prints the directory.
 unpacked() {
-  local package=$1 version dir download
+  local package=$1 keep=$2 version dir download
   version=$(apt-cache show --no-all-versions "$package" | awk '/^Version:/ { print $2; exit }')
   [ -n "$version" ] || { echo "vm-test: apt knows no package $package" >&2; return 1; }
   dir=$cache/${package}_${version//:/_}
@@ -71,7 +72,9 @@ unpacked() {
     download=$(mktemp -d)
     (cd "$download" && apt-get download -q "$package=$version" >/dev/null 2>&1) ||
       { echo "vm-test: cannot download $package $version" >&2; rm -rf "$download"; return 1; }
-    dpkg-deb -x "$download"/*.deb "$dir.partial"
+    dpkg-deb -x "$download"/*.deb "$download/files"
+    rm -rf "$dir.partial" && mkdir -p "$dir.partial"
+    mv "$download/files/$keep" "$dir.partial/"
     rm -rf "$download"
     mv "$dir.partial" "$dir"
   fi
@@ -79,8 +82,8 @@ unpacked() {
 }
 
 kernel_package=$(apt-cache depends linux-image-amd64 | awk '/Depends: linux-image-[0-9]/ { print $2; exit }')
-kernel_dir=$(unpacked "$kernel_package")
-busybox_dir=$(unpacked busybox-static)
+kernel_dir=$(unpacked "$kernel_package" boot)   # the kernel's modules are not needed
+busybox_dir=$(unpacked busybox-static bin)
 kernel=$(ls "$kernel_dir"/boot/vmlinuz-*)
 busybox=$busybox_dir/bin/busybox
 
