@@ -43,6 +43,7 @@ paced_checks="alone:ttyS7 session:ttyS6 session:ttyS7 session:ttyS8 session:ttyS
 
 programs=("$build/tests/platform/platform_tests"
           "$build/tests/vm/guest_port_state_test"
+          "$build/tests/vm/guest_port_open_test"
           "$build/tests/vm/guest_engine_session_test"
           "$build/bench/vm/guest_line_bench")
 pacer=$build/tests/vm/line_pacer
@@ -50,7 +51,7 @@ pacer=$build/tests/vm/line_pacer
 # --- The test programs, built if the build directory is there ---------------------------
 if [ -f "$build/build.ninja" ] || [ -f "$build/Makefile" ]; then
   cmake --build "$build" --target line_pacer platform_tests guest_port_state_test \
-        guest_engine_session_test guest_line_bench
+        guest_port_open_test guest_engine_session_test guest_line_bench
 fi
 for program in "$pacer" "${programs[@]}"; do
   [ -x "$program" ] || { echo "vm-test: $program is missing: configure and build $build first"; exit 1; }
@@ -120,6 +121,7 @@ if [ "$mode" = test ]; then
   cat >"$root/plan" <<EOF
 run contract su -s /bin/sh nobody -c "BRENMOOR_UART=/dev/ttyS8 BRENMOOR_UART_PEER=/dev/ttyS9 /tests/platform_tests --gtest_filter='*/GuestUart.*'"
 run port-state env BRENMOOR_UART=/dev/ttyS10 /tests/guest_port_state_test
+run port-open env BRENMOOR_UART=/dev/ttyS4 /tests/guest_port_open_test
 mark alone-start
 run alone env BRENMOOR_SESSION_NAME=alone BRENMOOR_SESSION_SECONDS=10 BRENMOOR_SESSION_WIRING="$alone_wiring" /tests/guest_engine_session_test
 mark alone-end
