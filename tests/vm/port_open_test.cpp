@@ -1,7 +1,8 @@
-// What a session's port open says about the rate a real UART keeps. QEMU's cards, like any
-// card with a 1.8432 MHz clock, do not take 230400 bit/s and above: the kernel keeps the
-// old rate. Run in the guest on BRENMOOR_UART, a port with no cable, tested on internal
-// loopback.
+// What a port open says about a real UART: the rate it keeps and the extras it honours.
+// QEMU's cards, like any card with a 1.8432 MHz clock, do not take 230400 bit/s and above:
+// the kernel keeps the old rate. The 8250 driver loops back, and answers a request for the
+// RS-485 state but refuses to set it. Run in the guest on BRENMOOR_UART, a port with no
+// cable, tested on internal loopback.
 
 #include <fcntl.h>
 #include <termios.h>
@@ -15,11 +16,22 @@
 #include <ostream>
 
 #include "guest_session.h"
+#include "platform/com_names.h"
 
 namespace brenmoor::vm {
 namespace {
 
 using namespace std::chrono_literals;
+
+// The port index BRENMOOR_UART names, or -1 with the reason to skip.
+int portUnderTest(std::string& reason) {
+    const char* uart = std::getenv("BRENMOOR_UART");
+    if (!uart) reason = "BRENMOOR_UART is set only by the guest bench";
+    for (int p = 0; uart && p < config::kPortCount; ++p)
+        if (guestDevice(p) == uart) return p;
+    if (uart) reason = std::string(uart) + " is none of the guest's UARTs";
+    return -1;
+}
 
 // Leaves the port's tty at `speed`, as an earlier program would; the kernel keeps a
 // serial port's settings between opens.
@@ -46,14 +58,11 @@ void PrintTo(const OpenCase& c, std::ostream* os) { *os << c.name; }
 class GuestPortOpen : public ::testing::TestWithParam<OpenCase> {};
 
 TEST_P(GuestPortOpen, TheOpenSaysWhatTheRateIsAndGoesOn) {
-    const char* uart = std::getenv("BRENMOOR_UART");
-    if (!uart) GTEST_SKIP() << "BRENMOOR_UART is set only by the guest bench";
-    int port = -1;
-    for (int p = 0; p < config::kPortCount; ++p)
-        if (guestDevice(p) == uart) port = p;
-    ASSERT_GE(port, 0) << uart << " is none of the guest's UARTs";
+    std::string reason;
+    const int port = portUnderTest(reason);
+    if (port < 0) GTEST_SKIP() << reason;
     const OpenCase& c = GetParam();
-    leavePortAt(uart, c.leftAt);
+    leavePortAt(guestDevice(port), c.leftAt);
 
     GuestSession guest({port});
     guest.tables.m_PortRegistry[port].nBaud = c.baudPosition;
@@ -85,6 +94,23 @@ INSTANTIATE_TEST_SUITE_P(
         OpenCase{"RefusedRate", B9600, 11, true, {"COM4", "230400", "9600"}},
         OpenCase{"LeftOutsideTheList", B50, 6, false, {}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(GuestPortExtras, OnlyTheExtrasTheUartHonoursAreListed) {
+    std::string reason;
+    const int port = portUnderTest(reason);
+    if (port < 0) GTEST_SKIP() << reason;
+    platform::ComPortBackend devices{guestResolver()};
+    const int com = GuestSession::com(port);
+    platform::OpenError error;
+    const platform::SerialHandle device = devices.open(platform::comDeviceName(com), error);
+    ASSERT_NE(device, nullptr) << error.detail;
+    const std::optional<platform::DeviceExtras> extras = devices.extras(com);
+    ASSERT_TRUE(extras.has_value());
+    EXPECT_TRUE(extras->internalLoopback) << platform::describeExtras(*extras);
+    EXPECT_FALSE(extras->rs485) << platform::describeExtras(*extras);
+    EXPECT_FALSE(extras->infrared) << platform::describeExtras(*extras);
+    device->close();
+}
 
 }  // namespace
 }  // namespace brenmoor::vm
