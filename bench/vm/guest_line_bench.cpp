@@ -37,9 +37,7 @@ int main() {
 
     // The line use counts up to the last byte back: wait for what is still on the line,
     // then take the time the last of it came in.
-    std::vector<std::size_t> expected(config::kPortCount);
-    expected[port] = guest.tally.written(com).size();
-    guest.stopAndDrain(expected, std::chrono::seconds(10));
+    guest.stopAndDrain(std::chrono::seconds(10));
     const auto ended = std::chrono::steady_clock::now();
     const bool finished = guest.finish(std::chrono::seconds(30));
 
@@ -49,5 +47,5 @@ int main() {
     std::printf("vm_line_seconds: %.2f\n", seconds);
     std::printf("vm_line_use_9600_delay0: %.3f\n", static_cast<double>(carried) / (seconds * kLineBytesPerSecond));
     for (const std::string& text : guest.messages.texts()) std::printf("vm_line_message: %s\n", text.c_str());
-    return finished && carried == expected[port] ? 0 : 1;
+    return finished && carried == guest.tally.written(com).size() && guest.messages.texts().empty() ? 0 : 1;
 }

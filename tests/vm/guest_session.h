@@ -79,9 +79,10 @@ public:
     // Starts the session, then runs every ticked port, with internal loopback where
     // `looped` says so; false when the session did not start.
     bool start(const std::vector<int>& looped);
-    // Stops every port and waits (bounded) until what each port's line still carries has
-    // come in: until `expected(port)` bytes were read on it, or `limit` passed.
-    void stopAndDrain(const std::vector<std::size_t>& expected, std::chrono::seconds limit);
+    // Stops every port, then waits until what the lines still carry has come in: until each
+    // port has read all that its far end wrote, or `limit` passed. `farEnd[port]` is the
+    // port at the other end of its line; by default each port is its own (a loop or a plug).
+    void stopAndDrain(std::chrono::seconds limit, std::vector<int> farEnd = {});
     // Ends the session as the window does once every thread has ended; false when a
     // thread did not end within `limit`.
     bool finish(std::chrono::seconds limit);
