@@ -26,7 +26,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -48,7 +47,8 @@ struct Chardev {
     int theirs = -1;  // the emulator's end, inherited
 };
 
-// One direction of a line: the bytes the guest sent on `from` go to `to`.
+// One direction of a line: the bytes the guest sent on port `from` (read from `source`) go
+// to `sink`.
 struct Direction {
     Direction(std::string sender, int in, int out, double rate)
         : from(std::move(sender)), source(in), sink(out), bytesPerSecond(rate) {}
