@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -262,6 +263,8 @@ int main(int argc, char** argv) {
     const pid_t child = fork();
     if (child < 0) fail(std::string("fork: ") + std::strerror(errno));
     if (child == 0) {
+        // The emulator goes with this process, however that ends.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         const int devNull = open("/dev/null", O_RDONLY);
         dup2(devNull, STDIN_FILENO);
         dup2(output[1], STDOUT_FILENO);
