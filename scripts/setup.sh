@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the screenshots need, when missing.
+# Installs the Debian packages the build, the tests, the screenshots and the guest bench
+# (scripts/vm-test.sh: QEMU) need, when missing.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev libx11-dev libgl-dev xvfb xauth fonts-dejavu-extra)
+          qt6-base-dev libx11-dev libgl-dev xvfb xauth fonts-dejavu-extra qemu-system-x86)
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# The guest bench downloads its kernel and busybox with apt-get, so apt must know them.
+guest_packages_known() { apt-cache show --no-all-versions busybox-static linux-image-amd64 >/dev/null 2>&1; }
+[ ${#missing[@]} -eq 0 ] && guest_packages_known && exit 0
 
-echo "Installing: ${missing[*]}"
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
 "${sudo_cmd[@]}" apt-get update -qq
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing: ${missing[*]}"
 "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

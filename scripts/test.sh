@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: the whole suite, then the core under
+# Sets up, builds and runs every test: the whole suite and the guest bench on real UART
+# drivers (scripts/vm-test.sh, with the same binaries), then the core under
 # address+undefined sanitizers, then the threaded core tests under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,4 +11,8 @@ for preset in default asan tsan; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
   ctest --preset "$preset"
+  if [ "$preset" = default ]; then
+    echo "== guest bench"
+    scripts/vm-test.sh build/default
+  fi
 done

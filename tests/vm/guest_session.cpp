@@ -1,0 +1,131 @@
+#include "guest_session.h"
+
+#include "config/registry_persistence.h"
+#include "platform/com_names.h"
+#include "platform/profile_store.h"
+#include "support/forwarding_device.h"
+
+namespace brenmoor::vm {
+namespace {
+
+class TallyDevice : public test::ForwardingDevice {
+public:
+    TallyDevice(platform::SerialHandle inner, int com, TallyBackend& tally)
+        : ForwardingDevice(std::move(inner)), com_(com), tally_(tally) {}
+
+    platform::IoStatus write(const std::uint8_t* data, std::size_t count, std::chrono::milliseconds limit,
+                             std::size_t& done) override {
+        const platform::IoStatus status = ForwardingDevice::write(data, count, limit, done);
+        tally_.addWritten(com_, data, done);
+        return status;
+    }
+    platform::IoStatus read(std::uint8_t* buffer, std::size_t count, std::chrono::milliseconds limit,
+                            std::size_t& done) override {
+        const platform::IoStatus status = ForwardingDevice::read(buffer, count, limit, done);
+        tally_.addRead(com_, buffer, done);
+        return status;
+    }
+
+private:
+    int com_;
+    TallyBackend& tally_;
+};
+
+}  // namespace
+
+std::string guestDevice(int port) { return "/dev/ttyS" + std::to_string(4 + port); }
+
+platform::ComResolver guestResolver() {
+    platform::ComResolver resolver;
+    for (int port = 0; port < config::kPortCount; ++port)
+        resolver.setOverride({GuestSession::com(port), guestDevice(port)});
+    return resolver;
+}
+
+platform::SerialHandle TallyBackend::open(const std::string& name, platform::OpenError& error) {
+    platform::SerialHandle inner = inner_.open(name, error);
+    const std::optional<int> com = platform::parseComName(name);
+    if (!inner || !com) return inner;
+    return std::make_shared<TallyDevice>(std::move(inner), *com, *this);
+}
+
+void TallyBackend::addWritten(int com, const std::uint8_t* data, std::size_t count) {
+    std::lock_guard lock(mutex_);
+    written_[com].insert(written_[com].end(), data, data + count);
+}
+
+void TallyBackend::addRead(int com, const std::uint8_t* data, std::size_t count) {
+    std::lock_guard lock(mutex_);
+    read_[com].insert(read_[com].end(), data, data + count);
+}
+
+std::vector<std::uint8_t> TallyBackend::written(int com) const {
+    std::lock_guard lock(mutex_);
+    return written_[com];
+}
+
+std::vector<std::uint8_t> TallyBackend::read(int com) const {
+    std::lock_guard lock(mutex_);
+    return read_[com];
+}
+
+std::size_t TallyBackend::readCount(int com) const {
+    std::lock_guard lock(mutex_);
+    return read_[com].size();
+}
+
+void ThreadEndCounter::postThreadDone(int) {
+    {
+        std::lock_guard lock(mutex_);
+        ++done_;
+    }
+    posted_.notify_all();
+}
+
+bool ThreadEndCounter::waitFor(int count, std::chrono::seconds limit) {
+    std::unique_lock lock(mutex_);
+    return posted_.wait_for(lock, limit, [&] { return done_ >= count; });
+}
+
+engine::ConsoleModel* HeadlessConsole::create() {
+    model = std::make_unique<engine::ConsoleModel>();
+    return model.get();
+}
+
+GuestSession::GuestSession(const std::vector<int>& ports) : ports_(ports) {
+    config::ReadPortSettings(tables, platform::ProfileStore("/nonexistent/brenmoor-first-start"));
+    for (int port = 0; port < config::kPortCount; ++port) tables.m_PortRegistry[port].nPortOpen = 0;
+    for (int port : ports_) tables.m_PortRegistry[port].nPortOpen = 1;
+}
+
+bool GuestSession::start(const std::vector<int>& looped) {
+    session_.Start();
+    if (!session_.inProgress() || !console_.model) return false;
+    for (int port : looped) console_.model->setLoopTestChecked(port, true);
+    for (int port : ports_) actions_.RunClicked(port);
+    return true;
+}
+
+void GuestSession::stopAndDrain(std::chrono::seconds limit, std::vector<int> farEnd) {
+    for (int port : ports_) actions_.StopClicked(port);
+    if (farEnd.empty())
+        for (int port = 0; port < config::kPortCount; ++port) farEnd.push_back(port);
+    // What was written is read again on each pass: a write under way when its port stopped
+    // still counts.
+    const auto giveUp = std::chrono::steady_clock::now() + limit;
+    for (int port : ports_) {
+        while (tally.readCount(com(port)) < tally.written(com(farEnd[port])).size() &&
+               std::chrono::steady_clock::now() < giveUp)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+bool GuestSession::finish(std::chrono::seconds limit) {
+    const int threads = session_.threadCount();
+    session_.Stop();
+    if (!ends_.waitFor(threads, limit)) return false;
+    session_.FinishSession();
+    return true;
+}
+
+}  // namespace brenmoor::vm
