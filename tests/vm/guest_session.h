@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "config/port_settings.h"
-#include "engine/command_flags.h"
+#include "config/command_flags.h"
 #include "engine/console_window.h"
 #include "engine/panel_actions.h"
 #include "engine/test_session.h"
@@ -98,7 +98,7 @@ public:
 
 private:
     std::vector<int> ports_;
-    engine::CommandFlags flags_;
+    config::CommandFlags flags_;
     ThreadEndCounter ends_;
     HeadlessConsole console_;
     engine::TestSession session_{tables, flags_, tally, messages, ends_, console_};
