@@ -82,7 +82,7 @@ struct Bench {
     config::SettingsTables tables;
     config::CommandFlags flags;
     platform::SimulatedCard card;
-    MeasuringBackend backend{card};
+    test::TrafficRecordingBackend backend{card};
     PrintingMessages messages;
     BenchNotices notices;
     BenchConsole console;
@@ -111,7 +111,7 @@ void eightPortsWithoutDelay() {
     double lowest = 1.0;
     bool allInOrder = true;
     for (int port = 0; port < config::kPortCount; ++port) {
-        const PortTraffic traffic = bench.backend.traffic(Bench::com(port));
+        const test::PortTraffic traffic = bench.backend.traffic(Bench::com(port));
         const double lineUse = static_cast<double>(readAtEnd[port] - readAtStart[port]) / capacity;
         lowest = std::min(lowest, lineUse);
         // Every byte read back is the byte written at that place; what was still queued or

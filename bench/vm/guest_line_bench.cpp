@@ -41,11 +41,11 @@ int main() {
     const auto ended = std::chrono::steady_clock::now();
     const bool finished = guest.finish(std::chrono::seconds(30));
 
-    const std::size_t carried = guest.tally.read(com).size();
+    const std::size_t carried = guest.tally.traffic(com).read.size();
     const double seconds = std::chrono::duration<double>(ended - started).count();
     std::printf("vm_line_bytes_carried: %zu\n", carried);
     std::printf("vm_line_seconds: %.2f\n", seconds);
     std::printf("vm_line_use_9600_delay0: %.3f\n", static_cast<double>(carried) / (seconds * kLineBytesPerSecond));
     for (const std::string& text : guest.messages.texts()) std::printf("vm_line_message: %s\n", text.c_str());
-    return finished && carried == guest.tally.written(com).size() && guest.messages.texts().empty() ? 0 : 1;
+    return finished && carried == guest.tally.traffic(com).written.size() && guest.messages.texts().empty() ? 0 : 1;
 }

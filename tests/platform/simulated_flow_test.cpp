@@ -10,6 +10,7 @@
 
 #include "platform/driver_requests.h"
 #include "platform/simulated_card.h"
+#include "simulated_port.h"
 
 using namespace brenmoor::platform;
 using namespace std::chrono_literals;
@@ -46,11 +47,8 @@ std::vector<std::uint8_t> packet(std::size_t n) {
 class SimulatedFlow : public ::testing::Test {
 protected:
     SerialHandle open(int com, const LineState& line) {
-        OpenError error;
-        SerialHandle device = card.open("COM" + std::to_string(com), error);
-        EXPECT_NE(device, nullptr) << error.detail;
+        SerialHandle device = brenmoor::test::openSimulatedPort(card, com, line);
         if (device) {
-            EXPECT_TRUE(device->setLineState(line));
             EXPECT_TRUE(device->setTimeouts(kPortTimeouts));
         }
         return device;

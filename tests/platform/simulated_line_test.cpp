@@ -12,6 +12,7 @@
 
 #include "platform/driver_requests.h"
 #include "platform/simulated_card.h"
+#include "simulated_port.h"
 
 using namespace brenmoor::platform;
 using namespace std::chrono_literals;
@@ -30,13 +31,7 @@ LineState with(std::uint32_t baud, std::uint8_t bits, Parity parity, StopBits st
 class SimulatedLine : public ::testing::Test {
 protected:
     SerialHandle open(int com, const LineState& line = fastLine()) {
-        OpenError error;
-        SerialHandle device = card.open("COM" + std::to_string(com), error);
-        EXPECT_NE(device, nullptr) << error.detail;
-        if (device) {
-            EXPECT_TRUE(device->setLineState(line));
-        }
-        return device;
+        return brenmoor::test::openSimulatedPort(card, com, line);
     }
 
     static LineState fastLine() {

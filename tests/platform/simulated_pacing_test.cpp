@@ -11,6 +11,7 @@
 
 #include "platform/line_timing.h"
 #include "platform/simulated_card.h"
+#include "simulated_port.h"
 #include "platform/transfer_bound.h"
 #include "serial/line_settings.h"
 
@@ -38,11 +39,8 @@ std::vector<std::uint8_t> packet(std::size_t n, std::size_t size = kPacket) {
 }
 
 SerialHandle openPort(SimulatedCard& card, int com, const LineState& line, const Timeouts& timeouts = kPortTimeouts) {
-    OpenError error;
-    SerialHandle device = card.open("COM" + std::to_string(com), error);
-    EXPECT_NE(device, nullptr) << error.detail;
+    SerialHandle device = brenmoor::test::openSimulatedPort(card, com, line);
     if (device) {
-        EXPECT_TRUE(device->setLineState(line));
         EXPECT_TRUE(device->setTimeouts(timeouts));
     }
     return device;

@@ -98,8 +98,8 @@ TEST(GuestEngineSession, EveryPortAtTheDefaultsCarriesExactlyWhatItCounts) {
     for (int port : ports) {
         SCOPED_TRACE(guestDevice(port));
         const int far = wiring->farEnd[port];
-        const std::vector<std::uint8_t> got = guest.tally.read(GuestSession::com(port));
-        const std::vector<std::uint8_t> sent = guest.tally.written(GuestSession::com(far));
+        const std::vector<std::uint8_t> got = guest.tally.traffic(GuestSession::com(port)).read;
+        const std::vector<std::uint8_t> sent = guest.tally.traffic(GuestSession::com(far)).written;
         EXPECT_GT(sent.size(), 0u);
         EXPECT_TRUE(got == sent) << firstDifference(got, sent);
 
@@ -107,7 +107,7 @@ TEST(GuestEngineSession, EveryPortAtTheDefaultsCarriesExactlyWhatItCounts) {
         // in at its far end (on itself for a loop or a plug). The bench compares the same
         // count with its pacer's for the paced lines.
         const int packets = std::atoi(guest.packetCount(port).c_str());
-        const std::size_t carried = guest.tally.read(GuestSession::com(far)).size();
+        const std::size_t carried = guest.tally.traffic(GuestSession::com(far)).read.size();
         const long long counted = static_cast<long long>(packets) * kPacketSize;
         EXPECT_LE(std::llabs(counted - static_cast<long long>(carried)), static_cast<long long>(kPacketSize))
             << packets << " packets counted, " << carried << " bytes carried";

@@ -3,35 +3,8 @@
 #include "config/registry_persistence.h"
 #include "platform/com_names.h"
 #include "platform/profile_store.h"
-#include "support/forwarding_device.h"
 
 namespace brenmoor::vm {
-namespace {
-
-class TallyDevice : public test::ForwardingDevice {
-public:
-    TallyDevice(platform::SerialHandle inner, int com, TallyBackend& tally)
-        : ForwardingDevice(std::move(inner)), com_(com), tally_(tally) {}
-
-    platform::IoStatus write(const std::uint8_t* data, std::size_t count, std::chrono::milliseconds limit,
-                             std::size_t& done) override {
-        const platform::IoStatus status = ForwardingDevice::write(data, count, limit, done);
-        tally_.addWritten(com_, data, done);
-        return status;
-    }
-    platform::IoStatus read(std::uint8_t* buffer, std::size_t count, std::chrono::milliseconds limit,
-                            std::size_t& done) override {
-        const platform::IoStatus status = ForwardingDevice::read(buffer, count, limit, done);
-        tally_.addRead(com_, buffer, done);
-        return status;
-    }
-
-private:
-    int com_;
-    TallyBackend& tally_;
-};
-
-}  // namespace
 
 std::string guestDevice(int port) { return "/dev/ttyS" + std::to_string(4 + port); }
 
@@ -40,38 +13,6 @@ platform::ComResolver guestResolver() {
     for (int port = 0; port < config::kPortCount; ++port)
         resolver.setOverride({GuestSession::com(port), guestDevice(port)});
     return resolver;
-}
-
-platform::SerialHandle TallyBackend::open(const std::string& name, platform::OpenError& error) {
-    platform::SerialHandle inner = inner_.open(name, error);
-    const std::optional<int> com = platform::parseComName(name);
-    if (!inner || !com) return inner;
-    return std::make_shared<TallyDevice>(std::move(inner), *com, *this);
-}
-
-void TallyBackend::addWritten(int com, const std::uint8_t* data, std::size_t count) {
-    std::lock_guard lock(mutex_);
-    written_[com].insert(written_[com].end(), data, data + count);
-}
-
-void TallyBackend::addRead(int com, const std::uint8_t* data, std::size_t count) {
-    std::lock_guard lock(mutex_);
-    read_[com].insert(read_[com].end(), data, data + count);
-}
-
-std::vector<std::uint8_t> TallyBackend::written(int com) const {
-    std::lock_guard lock(mutex_);
-    return written_[com];
-}
-
-std::vector<std::uint8_t> TallyBackend::read(int com) const {
-    std::lock_guard lock(mutex_);
-    return read_[com];
-}
-
-std::size_t TallyBackend::readCount(int com) const {
-    std::lock_guard lock(mutex_);
-    return read_[com].size();
 }
 
 void ThreadEndCounter::postThreadDone(int) {
@@ -114,7 +55,7 @@ void GuestSession::stopAndDrain(std::chrono::seconds limit, std::vector<int> far
     // still counts.
     const auto giveUp = std::chrono::steady_clock::now() + limit;
     for (int port : ports_) {
-        while (tally.readCount(com(port)) < tally.written(com(farEnd[port])).size() &&
+        while (tally.bytesRead(com(port)) < tally.traffic(com(farEnd[port])).written.size() &&
                std::chrono::steady_clock::now() < giveUp)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }

@@ -20,6 +20,7 @@
 #include "platform/com_port_backend.h"
 #include "platform/window_notice.h"
 #include "support/recording_message_sink.h"
+#include "support/traffic_recording_backend.h"
 
 namespace brenmoor::vm {
 
@@ -27,27 +28,6 @@ namespace brenmoor::vm {
 std::string guestDevice(int port);
 // COM(4 + p) to guestDevice(p) for every port.
 platform::ComResolver guestResolver();
-
-// Opens through another back end and keeps, per COM number, the bytes each write took and
-// each read gave. Safe from any thread.
-class TallyBackend : public platform::SerialBackend {
-public:
-    explicit TallyBackend(platform::SerialBackend& inner) : inner_(inner) {}
-    platform::SerialHandle open(const std::string& name, platform::OpenError& error) override;
-
-    std::vector<std::uint8_t> written(int com) const;
-    std::vector<std::uint8_t> read(int com) const;
-    std::size_t readCount(int com) const;
-
-    void addWritten(int com, const std::uint8_t* data, std::size_t count);
-    void addRead(int com, const std::uint8_t* data, std::size_t count);
-
-private:
-    platform::SerialBackend& inner_;
-    mutable std::mutex mutex_;
-    std::vector<std::vector<std::uint8_t>> written_ = std::vector<std::vector<std::uint8_t>>(256);
-    std::vector<std::vector<std::uint8_t>> read_ = std::vector<std::vector<std::uint8_t>>(256);
-};
 
 class ThreadEndCounter : public platform::MainWindowNotices {
 public:
@@ -94,7 +74,7 @@ public:
     config::SettingsTables tables;
     test::RecordingMessageSink messages;
     platform::ComPortBackend devices{guestResolver()};
-    TallyBackend tally{devices};
+    test::TrafficRecordingBackend tally{devices};
 
 private:
     std::vector<int> ports_;

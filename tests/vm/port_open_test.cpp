@@ -82,8 +82,8 @@ TEST_P(GuestPortOpen, TheOpenSaysWhatTheRateIsAndGoesOn) {
             EXPECT_NE(boxes[0].text.find(word), std::string::npos) << "no \"" << word << "\" in: " << boxes[0].text;
     }
     // The open went on: the port ran and its bytes came back.
-    EXPECT_GT(guest.tally.written(com).size(), 0u);
-    EXPECT_EQ(guest.tally.read(com), guest.tally.written(com));
+    EXPECT_GT(guest.tally.traffic(com).written.size(), 0u);
+    EXPECT_EQ(guest.tally.traffic(com).read, guest.tally.traffic(com).written);
 }
 
 INSTANTIATE_TEST_SUITE_P(

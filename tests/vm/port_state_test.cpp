@@ -3,10 +3,8 @@
 // lock run in a child that has dropped to an unprivileged user, since root ignores it.
 
 #include <fcntl.h>
-#include <grp.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -15,47 +13,17 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <string>
 
 #include "platform/driver_requests.h"
 #include "platform/posix_serial_backend.h"
+#include "support/as_nobody.h"
 
 namespace brenmoor::vm {
 namespace {
 
-constexpr uid_t kNobody = 65534;
 // The modem control loop bit (TIOCM_LOOP in the kernel's headers; glibc's leave it out).
 constexpr int kLoopBit = 0x8000;
-
-// Runs `body` in a child process as user and group 65534 with no other groups. Returns what
-// the body returned, "" when all went as it expected, or why the child could not run it.
-std::string asNobody(const std::function<std::string()>& body) {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0) return std::string("pipe: ") + std::strerror(errno);
-    const pid_t child = fork();
-    if (child < 0) return std::string("fork: ") + std::strerror(errno);
-    if (child == 0) {
-        close(pipeFds[0]);
-        std::string result;
-        if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)
-            result = std::string("cannot drop to user 65534: ") + std::strerror(errno);
-        else
-            result = body();
-        if (write(pipeFds[1], result.data(), result.size()) < 0) _exit(2);
-        _exit(0);
-    }
-    close(pipeFds[1]);
-    std::string result;
-    char buffer[512];
-    ssize_t got;
-    while ((got = read(pipeFds[0], buffer, sizeof buffer)) > 0) result.append(buffer, static_cast<std::size_t>(got));
-    close(pipeFds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) result += " (the child did not end normally)";
-    return result;
-}
 
 std::string describe(const platform::OpenError& error) {
     return "kind " + std::to_string(static_cast<int>(error.kind)) + ": " + error.detail;
@@ -95,7 +63,7 @@ TEST_P(ExclusiveUse, AnotherUserIsBusyWhileTheToolHoldsThePortAndMayOpenItAfterT
     const bool heldElsewhere = GetParam();
     const int other = heldElsewhere ? openPlain() : -1;
     const std::string path = this->path;
-    const std::string outcome = asNobody([&path] {
+    const std::string outcome = test::runAsNobody([&path] {
         platform::PosixSerialBackend backend;
         platform::OpenError error;
         platform::SerialHandle first = backend.open(path, error);
