@@ -54,7 +54,7 @@ void ConsoleModel::initialise(const std::array<config::PortTestOptions, config::
             appendToBox(s.sentText, options.strTxData);
             s.receivedText.clear();
             appendToBox(s.receivedText, options.strRxData);
-            s.packetCount = "0";
+            s.packetCount.assign(1, '0');  // not = "0", which GCC 12 falsely warns about (-Wrestrict)
             // The time boxes are offered only for "Time"; Stop only once the port runs.
             s.enabled[static_cast<int>(PanelControl::Hours)] = options.nStopTime != 0;
             s.enabled[static_cast<int>(PanelControl::Minutes)] = options.nStopTime != 0;
