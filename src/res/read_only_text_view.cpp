@@ -139,16 +139,16 @@ void ReadOnlyTextView::measureFrom(int firstLine) {
 
 void ReadOnlyTextView::updateScrollRanges() {
     // As a plain-text edit counts them: whole lines that fit above the bottom margin, and
-    // the widest line between the side margins with room for the cursor.
+    // the widest line between the side margins.
     const int room = viewport()->height() - 2 * kDocumentMargin - 1;
     const int fit = std::max(1, room / lineHeight());
     QScrollBar* vertical = verticalScrollBar();
-    vertical->setPageStep(fit);
+    vertical->setPageStep(std::min(fit, lineCount()));
     vertical->setRange(0, std::max(0, lineCount() - fit));
     QScrollBar* horizontal = horizontalScrollBar();
     horizontal->setPageStep(viewport()->width());
     horizontal->setSingleStep(fontMetrics().averageCharWidth());
-    horizontal->setRange(0, std::max(0, widest_ + 2 * kDocumentMargin + 1 - viewport()->width()));
+    horizontal->setRange(0, std::max(0, widest_ + 2 * kDocumentMargin - 1 - viewport()->width()));
 }
 
 int ReadOnlyTextView::positionAt(const QPoint& point) const {
