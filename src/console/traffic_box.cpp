@@ -10,9 +10,17 @@ namespace {
 
 // Bytes as single-byte characters; a CR LF pair, or a CR alone, is one line break.
 QString displayText(std::string_view bytes) {
-    QString text = QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QChar('\r'), QChar('\n'));
+    QString text;
+    text.reserve(static_cast<qsizetype>(bytes.size()));
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char byte = bytes[i];
+        if (byte == '\r') {
+            text += QLatin1Char('\n');
+            if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        } else {
+            text += QLatin1Char(byte);
+        }
+    }
     return text;
 }
 

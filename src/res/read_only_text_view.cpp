@@ -33,6 +33,14 @@ QTextOption lineOption() {
 // Floor division, for points above the first line in view.
 int floorDiv(int value, int divisor) { return value >= 0 ? value / divisor : -((-value + divisor - 1) / divisor); }
 
+QStaticText shape(const QString& line, const QFont& font) {
+    QStaticText text(line);
+    text.setTextFormat(Qt::PlainText);
+    text.setTextOption(lineOption());
+    text.prepare(QTransform(), font);
+    return text;
+}
+
 QString shortcutText(QKeySequence::StandardKey key) {
     return QLatin1Char('\t') + QKeySequence(key).toString(QKeySequence::NativeText);
 }
@@ -48,6 +56,7 @@ ReadOnlyTextView::ReadOnlyTextView(QWidget* parent) : QAbstractScrollArea(parent
     for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()})
         disconnect(bar, SIGNAL(rangeChanged(int, int)), this, SLOT(_q_showOrHideScrollBars()));
     viewport()->setCursor(Qt::IBeamCursor);
+    horizontalScrollBar()->setSingleStep(fontMetrics().averageCharWidth());
     updateScrollRanges();
 }
 
@@ -75,7 +84,7 @@ void ReadOnlyTextView::showEnd() {
     // The end of the last line, where a plain-text edit puts its cursor, centred when it
     // lies beyond the right edge.
     QScrollBar* horizontal = horizontalScrollBar();
-    const int endX = kDocumentMargin + qCeil(shaped(line(lineCount() - 1)).size().width());
+    const int endX = kDocumentMargin + qCeil(shaped(lineCount() - 1).size().width());
     horizontal->setValue(endX + 1 > viewport()->width() ? endX - viewport()->width() / 2 : 0);
 }
 
@@ -121,20 +130,17 @@ int ReadOnlyTextView::lineTop(int index) const {
 
 int ReadOnlyTextView::textLeft() const { return kDocumentMargin - horizontalScrollBar()->value(); }
 
-const QStaticText& ReadOnlyTextView::shaped(const QString& line) {
-    auto found = shapedLines_.constFind(line);
+const QStaticText& ReadOnlyTextView::shaped(int index) {
+    const QString text = line(index);
+    auto found = shapedLines_.constFind(text);
     if (found != shapedLines_.constEnd()) return *found;
     if (shapedLines_.size() >= kShapedLineLimit) shapedLines_.clear();
-    QStaticText text(line);
-    text.setTextFormat(Qt::PlainText);
-    text.setTextOption(lineOption());
-    text.prepare(QTransform(), font());
-    return *shapedLines_.insert(line, text);
+    return *shapedLines_.insert(text, shape(text, font()));
 }
 
 void ReadOnlyTextView::measureFrom(int firstLine) {
     for (int i = firstLine; i < lineCount(); ++i)
-        widest_ = std::max(widest_, qCeil(shaped(line(i)).size().width()));
+        widest_ = std::max(widest_, qCeil(shaped(i).size().width()));
 }
 
 void ReadOnlyTextView::updateScrollRanges() {
@@ -147,7 +153,6 @@ void ReadOnlyTextView::updateScrollRanges() {
     vertical->setRange(0, std::max(0, lineCount() - fit));
     QScrollBar* horizontal = horizontalScrollBar();
     horizontal->setPageStep(viewport()->width());
-    horizontal->setSingleStep(fontMetrics().averageCharWidth());
     horizontal->setRange(0, std::max(0, widest_ + 2 * kDocumentMargin - 1 - viewport()->width()));
 }
 
@@ -190,8 +195,7 @@ void ReadOnlyTextView::paintEvent(QPaintEvent*) {
     for (int i = verticalScrollBar()->value(); i < lineCount(); ++i) {
         const int top = lineTop(i);
         if (top >= view.bottom()) break;
-        const QString text = line(i);
-        const QStaticText& glyphs = shaped(text);
+        const QStaticText& glyphs = shaped(i);
         const int start = lineStarts_[static_cast<std::size_t>(i)];
         const int end = lineEnd(i);
         if (selectionEnd <= start || selectionStart > end) {
@@ -200,7 +204,7 @@ void ReadOnlyTextView::paintEvent(QPaintEvent*) {
             continue;
         }
         // A selected stretch, and the line break after it when the selection runs on.
-        QTextLayout layout(text, font());
+        QTextLayout layout(glyphs.text(), font());
         layout.setTextOption(lineOption());
         layout.beginLayout();
         QTextLine textLine = layout.createLine();
@@ -230,6 +234,7 @@ void ReadOnlyTextView::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         shapedLines_.clear();
+        horizontalScrollBar()->setSingleStep(fontMetrics().averageCharWidth());
         widest_ = 0;
         measureFrom(0);
         updateScrollRanges();

@@ -60,7 +60,9 @@ private:
     // Where line `index` is drawn in the viewport, given the present scroll.
     int lineTop(int index) const;
     int textLeft() const;
-    const QStaticText& shaped(const QString& line);
+    // The glyphs of a line, from the cache. A growing last line passes through prefixes of
+    // the lines before it, so it repeats too.
+    const QStaticText& shaped(int index);
     void measureFrom(int firstLine);
     void updateScrollRanges();
     // The character position nearest to a viewport point.

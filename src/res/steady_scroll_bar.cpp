@@ -1,11 +1,22 @@
 #include "res/steady_scroll_bar.h"
 
-#include <QStyle>
+#include <QApplication>
+#include <QPainter>
 #include <QStyleOptionSlider>
 
 namespace brenmoor::res {
+namespace {
 
-SteadyScrollBar::SteadyScrollBar(Qt::Orientation orientation, QWidget* parent) : QScrollBar(orientation, parent) {}
+// Enough for the places a followed end moves the slider between.
+constexpr std::size_t kDrawingsKept = 4;
+
+}  // namespace
+
+SteadyScrollBar::SteadyScrollBar(Qt::Orientation orientation, QWidget* parent) : QScrollBar(orientation, parent) {
+    // Its own background, the colour the frame beneath it would show, so a repaint of the bar
+    // draws the bar alone and not the frame and the panel under it.
+    setAutoFillBackground(true);
+}
 
 SteadyScrollBar::Look SteadyScrollBar::look() const {
     QStyleOptionSlider option;
@@ -30,7 +41,38 @@ void SteadyScrollBar::repaintIfChanged() {
 void SteadyScrollBar::paintEvent(QPaintEvent* event) {
     painted_ = look();
     everPainted_ = true;
-    QScrollBar::paintEvent(event);
+    // Under the mouse or while a button is down the bar shows hover and press, drawn anew.
+    if (underMouse() || QApplication::mouseButtons() != Qt::NoButton) {
+        QScrollBar::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, drawingAtRest());
+}
+
+const QPixmap& SteadyScrollBar::drawingAtRest() {
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    option.subControls = QStyle::SC_All;
+    option.activeSubControls = QStyle::SC_None;
+    const qreal ratio = devicePixelRatioF();
+    const qint64 colours = palette().cacheKey();
+    for (auto it = drawings_.begin(); it != drawings_.end(); ++it) {
+        if (it->look == painted_ && it->size == size() && it->pixelRatio == ratio && it->state == option.state &&
+            it->palette == colours) {
+            std::rotate(drawings_.begin(), it, it + 1);
+            return drawings_.front().pixmap;
+        }
+    }
+    QPixmap pixmap(size() * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(palette().color(backgroundRole()));
+    QPainter painter(&pixmap);
+    style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &painter, this);
+    painter.end();
+    if (drawings_.size() == kDrawingsKept) drawings_.pop_back();
+    drawings_.insert(drawings_.begin(), Drawing{painted_, size(), ratio, option.state, colours, pixmap});
+    return drawings_.front().pixmap;
 }
 
 }  // namespace brenmoor::res
