@@ -105,7 +105,7 @@ QWidget* makeControl(const ControlTemplate& control, QWidget* parent, const std:
     case ControlKind::RadioButton:
         return new GroupedRadioButton(caption, group, parent);
     case ControlKind::GroupBox: {
-        auto* box = new FrameGroupBox(caption, parent);
+        auto* box = new QGroupBox(caption, parent);
         // A frame drawn around its neighbours must not take their clicks.
         box->setAttribute(Qt::WA_TransparentForMouseEvents);
         return box;

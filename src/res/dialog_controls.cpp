@@ -1,11 +1,9 @@
 #include "res/dialog_controls.h"
 
 #include <QLineEdit>
-#include <QPaintEvent>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionFrame>
-#include <QStyleOptionGroupBox>
 #include <algorithm>
 
 namespace brenmoor::res {
@@ -14,21 +12,6 @@ void DropDownList::showPopup()
 {
     emit aboutToDropDown();
     QComboBox::showPopup();
-}
-
-void FrameGroupBox::paintEvent(QPaintEvent* event)
-{
-    // The frame's edge with room for rounded corners and shading, and the caption.
-    constexpr int kFrameEdge = 8;
-    QStyleOptionGroupBox option;
-    initStyleOption(&option);
-    const QRect frame = style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxFrame, this);
-    const QRect inside = frame.adjusted(kFrameEdge, kFrameEdge, -kFrameEdge, -kFrameEdge);
-    QRegion drawn = QRegion(frame).subtracted(QRegion(inside));
-    drawn += style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, this);
-    drawn += style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxCheckBox, this);
-    if (event->region().intersects(drawn))
-        QGroupBox::paintEvent(event);
 }
 
 bool TemplateCheckBox::hitButton(const QPoint& pos) const

@@ -1,13 +1,11 @@
 #pragma once
 // The control classes the dialog builder makes where a plain Qt widget lacks a behaviour
-// the templates ask for, or costs more than it needs to: a drop-down list that announces
-// its opening, a group box that draws only its frame and caption, radio buttons whose
+// the templates ask for: a drop-down list that announces its opening, radio buttons whose
 // group is a run of the template rather than their parent widget, and the entry rule of
 // single-line edits.
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QPointer>
 #include <QRadioButton>
 #include <QValidator>
@@ -30,18 +28,6 @@ public:
 
 signals:
     void aboutToDropDown();
-};
-
-// A group box, drawn only where its frame or caption is: inside, it draws nothing, so a
-// repaint of a control within it (a count that changes many times a second) does not draw
-// the frame again.
-class FrameGroupBox : public QGroupBox {
-    Q_OBJECT
-public:
-    using QGroupBox::QGroupBox;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 };
 
 // A check box that answers a click anywhere in its rectangle, not only on its box and text.
