@@ -194,7 +194,7 @@ void ReadOnlyTextView::paintEvent(QPaintEvent*) {
     const QRect view = viewport()->rect();
     for (int i = verticalScrollBar()->value(); i < lineCount(); ++i) {
         const int top = lineTop(i);
-        if (top >= view.bottom()) break;
+        if (top >= view.height()) break;
         const QStaticText& glyphs = shaped(i);
         const int start = lineStarts_[static_cast<std::size_t>(i)];
         const int end = lineEnd(i);

@@ -7,7 +7,9 @@
 // and scroll back through the whole text.
 //
 // It looks as a plain-text edit of the same font does: the text starts one document margin
-// in from the left and top, line after line at the font's height, on the base colour.
+// in from the left and top, line after line at the font's height, on the base colour. Its
+// scroll bars are shown always or never, as the dialog builder sets them; a bar shown only
+// as needed would not come and go with the text.
 
 #include <QAbstractScrollArea>
 #include <QHash>
