@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextLayout>
@@ -64,6 +65,7 @@ void ReadOnlyTextView::setPlainText(const QString& text) {
     text_.clear();
     lineStarts_.assign(1, 0);
     widest_ = 0;
+    lastMeasured_.clear();
     append(text);
 }
 
@@ -76,7 +78,7 @@ void ReadOnlyTextView::append(const QString& text) {
     anchor_ = position_ = static_cast<int>(text_.size());
     measureFrom(firstChanged);
     updateScrollRanges();
-    viewport()->update();
+    repaintChangedRowsLater();
 }
 
 void ReadOnlyTextView::showEnd() {
@@ -139,8 +141,13 @@ const QStaticText& ReadOnlyTextView::shaped(int index) {
 }
 
 void ReadOnlyTextView::measureFrom(int firstLine) {
-    for (int i = firstLine; i < lineCount(); ++i)
+    for (int i = firstLine; i < lineCount(); ++i) {
+        const int start = lineStarts_[static_cast<std::size_t>(i)];
+        const QStringView text = QStringView(text_).mid(start, lineEnd(i) - start);
+        if (text == lastMeasured_) continue;
         widest_ = std::max(widest_, qCeil(shaped(i).size().width()));
+        lastMeasured_ = text.toString();
+    }
 }
 
 void ReadOnlyTextView::updateScrollRanges() {
@@ -172,7 +179,7 @@ void ReadOnlyTextView::select(int anchor, int position) {
     if (anchor == anchor_ && position == position_) return;
     anchor_ = anchor;
     position_ = position;
-    viewport()->update();
+    repaintChangedRowsLater();
 }
 
 void ReadOnlyTextView::scrollTowards(const QPoint& point) {
@@ -184,7 +191,41 @@ void ReadOnlyTextView::scrollTowards(const QPoint& point) {
     if (point.x() > view.right()) horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
 }
 
-void ReadOnlyTextView::paintEvent(QPaintEvent*) {
+void ReadOnlyTextView::repaintChangedRowsLater() {
+    if (rowsCheckPending_) return;
+    rowsCheckPending_ = true;
+    QMetaObject::invokeMethod(this, &ReadOnlyTextView::repaintChangedRows, Qt::QueuedConnection);
+}
+
+void ReadOnlyTextView::repaintChangedRows() {
+    rowsCheckPending_ = false;
+    std::vector<Row> rows;
+    const int height = lineHeight();
+    for (int i = verticalScrollBar()->value(); i < lineCount() && lineTop(i) < viewport()->height(); ++i)
+        rows.push_back({lineTop(i), textLeft(), line(i)});
+    // A selection is drawn over rows and line breaks alike: the view is drawn whole.
+    const bool selected = hasSelection();
+    if (selected || rowsSelected_) {
+        viewport()->update();
+    } else {
+        QRegion changed;
+        const int width = viewport()->width();
+        for (std::size_t r = 0; r < std::max(rows.size(), rows_.size()); ++r) {
+            const bool isNew = r < rows.size();
+            const bool wasShown = r < rows_.size();
+            if (isNew && wasShown && rows[r] == rows_[r]) continue;
+            if (isNew) changed += QRect(0, rows[r].top, width, height);
+            if (wasShown) changed += QRect(0, rows_[r].top, width, height);
+        }
+        if (!changed.isEmpty()) viewport()->update(changed);
+    }
+    rows_ = std::move(rows);
+    rowsSelected_ = selected;
+}
+
+void ReadOnlyTextView::scrollContentsBy(int, int) { repaintChangedRowsLater(); }
+
+void ReadOnlyTextView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     const QPalette& colours = palette();
     const int selectionStart = std::min(anchor_, position_);
@@ -195,6 +236,8 @@ void ReadOnlyTextView::paintEvent(QPaintEvent*) {
     for (int i = verticalScrollBar()->value(); i < lineCount(); ++i) {
         const int top = lineTop(i);
         if (top >= view.height()) break;
+        // Most repaints are of the rows an append changed.
+        if (!event->region().intersects(QRect(0, top, view.width(), height))) continue;
         const QStaticText& glyphs = shaped(i);
         const int start = lineStarts_[static_cast<std::size_t>(i)];
         const int end = lineEnd(i);
@@ -228,6 +271,7 @@ void ReadOnlyTextView::paintEvent(QPaintEvent*) {
 void ReadOnlyTextView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     updateScrollRanges();
+    repaintChangedRowsLater();
 }
 
 void ReadOnlyTextView::changeEvent(QEvent* event) {
@@ -236,8 +280,11 @@ void ReadOnlyTextView::changeEvent(QEvent* event) {
         shapedLines_.clear();
         horizontalScrollBar()->setSingleStep(fontMetrics().averageCharWidth());
         widest_ = 0;
+        lastMeasured_.clear();
         measureFrom(0);
         updateScrollRanges();
+        rows_.clear();
+        viewport()->update();
     }
 }
 

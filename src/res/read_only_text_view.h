@@ -53,6 +53,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
     int lineCount() const { return static_cast<int>(lineStarts_.size()); }
@@ -71,6 +72,12 @@ private:
     int positionAt(const QPoint& point) const;
     void select(int anchor, int position);
     void scrollTowards(const QPoint& point);
+    // Repaints the rows whose text or place changed since the last check. A box that follows
+    // the end of lines that repeat mostly shows the same rows after an append. The check
+    // waits until a change is complete: an append lengthens the text before the view moves
+    // to the end, and the rows in between are never shown.
+    void repaintChangedRowsLater();
+    void repaintChangedRows();
 
     QString text_;
     std::vector<int> lineStarts_{0};
@@ -78,6 +85,18 @@ private:
     int widest_ = 0;
     // Shaped lines by content, so a line that repeats is laid out once.
     QHash<QString, QStaticText> shapedLines_;
+    // The line measured last, which the next line in a stream most often repeats.
+    QString lastMeasured_;
+    // What each row in view shows, as of the last repaintChangedRows().
+    struct Row {
+        int top = 0;
+        int left = 0;
+        QString text;
+        bool operator==(const Row&) const = default;
+    };
+    std::vector<Row> rows_;
+    bool rowsSelected_ = false;
+    bool rowsCheckPending_ = false;
     int anchor_ = 0;
     int position_ = 0;
     bool selecting_ = false;

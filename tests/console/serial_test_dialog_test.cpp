@@ -382,7 +382,8 @@ void SerialTestDialogTest::boxScrollBarsRepaintOnlyWhenTheirLookChanges() {
         d->model().appendReceivedText(1, numberedLines(line, lines));
         line += lines;
         d->repaintChangedPanels();
-        QApplication::processEvents();
+        // The bars check their look once the change is complete, then repaint.
+        for (int round = 0; round < 3; ++round) QApplication::processEvents();
     };
 
     // Once the slider is at its least length at the end, more lines leave both bars as

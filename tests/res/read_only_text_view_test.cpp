@@ -5,7 +5,9 @@
 #include <QClipboard>
 #include <QImage>
 #include <QMenu>
+#include <QPaintEvent>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 
@@ -32,6 +34,11 @@ void shape(Box* box) {
     box->show();
 }
 
+// Runs what the boxes deferred, then the repaint that follows it.
+void settle() {
+    for (int round = 0; round < 3; ++round) QApplication::processEvents();
+}
+
 QImage picture(QWidget* w) { return w->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
 }  // namespace
@@ -45,6 +52,7 @@ private slots:
     void mouseSelectsAndCopies();
     void contextMenuOffersCopyAndSelectAll();
     void scrollBarsRepaintOnlyWhenTheirLookChanges();
+    void repaintsOnlyChangedRowsAndStillShowsWhatAWholeDrawingShows();
 };
 
 void ReadOnlyTextViewTest::drawsWhatAPlainTextEditDraws_data() {
@@ -85,7 +93,7 @@ void ReadOnlyTextViewTest::drawsWhatAPlainTextEditDraws() {
         view->showEnd();
     }
     // Neither shows a cursor; the edit's is drawn only while it has focus.
-    QApplication::processEvents();
+    settle();
     for (Qt::Orientation o : {Qt::Vertical, Qt::Horizontal}) {
         QScrollBar* e = o == Qt::Vertical ? edit->verticalScrollBar() : edit->horizontalScrollBar();
         QScrollBar* v = o == Qt::Vertical ? view->verticalScrollBar() : view->horizontalScrollBar();
@@ -104,7 +112,7 @@ void ReadOnlyTextViewTest::drawsWhatAPlainTextEditDraws() {
             v->setValue(v->value() == v->minimum() ? v->maximum() : v->minimum());
             h->setValue(h->value() == h->minimum() ? h->maximum() : h->minimum());
         }
-        QApplication::processEvents();
+        settle();
         QCOMPARE(picture(view), picture(edit));
     }
 }
@@ -230,7 +238,7 @@ void ReadOnlyTextViewTest::scrollBarsRepaintOnlyWhenTheirLookChanges() {
     const auto grow = [&](int lines) {
         view.append(numberedLines(lines));
         view.showEnd();
-        QApplication::processEvents();
+        settle();
     };
 
     // Enough lines that the slider is at its least length at the end of the groove, where
@@ -245,8 +253,62 @@ void ReadOnlyTextViewTest::scrollBarsRepaintOnlyWhenTheirLookChanges() {
     // Emptied, the slider fills the groove again, and that is painted.
     view.setPlainText(QString());
     view.showEnd();
-    QApplication::processEvents();
+    settle();
     QVERIFY(counter.paints > 0);
+}
+
+void ReadOnlyTextViewTest::repaintsOnlyChangedRowsAndStillShowsWhatAWholeDrawingShows() {
+    ReadOnlyTextView view;
+    shape(&view);
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    struct PaintedRegion : QObject {
+        QRegion painted;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(event)->region();
+            return false;
+        }
+    } viewport;
+    view.viewport()->installEventFilter(&viewport);
+    // What the window shows, against the view drawn whole afresh.
+    const auto check = [&view](const char* step) {
+        settle();
+        const QImage shown = view.screen()->grabWindow(view.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        QVERIFY2(shown.copy(view.rect()) == picture(&view), step);
+    };
+    const QString repeated = QStringLiteral("0123456789abcdefghijklmnopqrstuvwxyz.\n");
+    const auto stream = [&](int characters) {
+        QString text;
+        while (text.size() < characters) text += repeated;
+        view.append(text.left(characters));
+        view.showEnd();
+    };
+
+    stream(repeated.size() * 20);
+    check("filled");
+    // Whole repeated lines move every row up by the same text: nothing to draw again.
+    viewport.painted = QRegion();
+    stream(repeated.size() * 3);
+    settle();
+    QVERIFY(viewport.painted.isEmpty());
+    check("whole lines");
+    // Pieces that end inside a line change the last row, and the sideways place with it.
+    for (int piece : {10, 20, 30, 17, 40, 3}) {
+        viewport.painted = QRegion();
+        stream(piece);
+        settle();
+        QVERIFY(!viewport.painted.isEmpty());
+        QVERIFY(viewport.painted.boundingRect().height() < view.viewport()->height());
+        check("piece");
+    }
+    view.selectAll();
+    check("selected");
+    stream(5);
+    check("append after a selection");
+    view.verticalScrollBar()->setValue(3);
+    check("scrolled back");
+    view.setPlainText(QStringLiteral("short"));
+    view.showEnd();
+    check("emptied and refilled");
 }
 
 QTEST_MAIN(ReadOnlyTextViewTest)
