@@ -10,17 +10,19 @@ namespace {
 
 // Bytes as single-byte characters; a CR LF pair, or a CR alone, is one line break.
 QString displayText(std::string_view bytes) {
-    QString text;
-    text.reserve(static_cast<qsizetype>(bytes.size()));
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const char byte = bytes[i];
-        if (byte == '\r') {
-            text += QLatin1Char('\n');
-            if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    QString text = QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QChar* out = text.data();
+    const QChar* in = out;
+    const QChar* end = out + text.size();
+    while (in != end) {
+        if (*in == QLatin1Char('\r')) {
+            *out++ = QLatin1Char('\n');
+            if (++in != end && *in == QLatin1Char('\n')) ++in;
         } else {
-            text += QLatin1Char(byte);
+            *out++ = *in++;
         }
     }
+    text.truncate(out - text.constData());
     return text;
 }
 

@@ -57,6 +57,7 @@ ReadOnlyTextView::ReadOnlyTextView(QWidget* parent) : QAbstractScrollArea(parent
     for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()})
         disconnect(bar, SIGNAL(rangeChanged(int, int)), this, SLOT(_q_showOrHideScrollBars()));
     viewport()->setCursor(Qt::IBeamCursor);
+    lineHeight_ = std::max(1, fontMetrics().height());
     horizontalScrollBar()->setSingleStep(fontMetrics().averageCharWidth());
     updateScrollRanges();
 }
@@ -121,8 +122,6 @@ int ReadOnlyTextView::lineEnd(int index) const {
     return index + 1 < lineCount() ? lineStarts_[static_cast<std::size_t>(index) + 1] - 1
                                    : static_cast<int>(text_.size());
 }
-
-int ReadOnlyTextView::lineHeight() const { return std::max(1, fontMetrics().height()); }
 
 int ReadOnlyTextView::lineTop(int index) const {
     // The top margin belongs to the first line: it scrolls away with it.
@@ -278,6 +277,7 @@ void ReadOnlyTextView::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         shapedLines_.clear();
+        lineHeight_ = std::max(1, fontMetrics().height());
         horizontalScrollBar()->setSingleStep(fontMetrics().averageCharWidth());
         widest_ = 0;
         lastMeasured_.clear();

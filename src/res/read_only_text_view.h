@@ -59,7 +59,7 @@ private:
     int lineCount() const { return static_cast<int>(lineStarts_.size()); }
     QString line(int index) const;
     int lineEnd(int index) const;
-    int lineHeight() const;
+    int lineHeight() const { return lineHeight_; }
     // Where line `index` is drawn in the viewport, given the present scroll.
     int lineTop(int index) const;
     int textLeft() const;
@@ -81,6 +81,8 @@ private:
 
     QString text_;
     std::vector<int> lineStarts_{0};
+    // The font's height, asked for on every row drawn and so kept.
+    int lineHeight_ = 1;
     // The widest line so far, in pixels; a box only grows until it is emptied.
     int widest_ = 0;
     // Shaped lines by content, so a line that repeats is laid out once.
