@@ -2,11 +2,11 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include "console/data_pattern_dialog.h"
+#include "res/read_only_text_view.h"
 
 namespace brenmoor::console {
 namespace {
@@ -65,8 +65,8 @@ bool CSerialTestDlg::bindPanel(int port) {
     Panel& p = panels_[static_cast<std::size_t>(port)];
     p.enable = built_.checkBox(id.enable);
     p.packetCount = built_.edit(id.packetCount);
-    QPlainTextEdit* sent = built_.multiLineEdit(id.sentText);
-    QPlainTextEdit* received = built_.multiLineEdit(id.receivedText);
+    res::ReadOnlyTextView* sent = built_.textView(id.sentText);
+    res::ReadOnlyTextView* received = built_.textView(id.receivedText);
     p.loopTest = built_.checkBox(id.loopTest);
     p.testForever = built_.radioButton(id.testForever);
     p.error = built_.radioButton(id.error);
@@ -174,7 +174,7 @@ void CSerialTestDlg::showPanel(int port) {
 bool CSerialTestDlg::textsInView(const Panel& panel) const {
     if (!isVisible()) return false;
     const QRect view(-content()->pos(), clientSize());
-    return view.intersects(panel.sent->edit()->geometry()) || view.intersects(panel.received->edit()->geometry());
+    return view.intersects(panel.sent->view()->geometry()) || view.intersects(panel.received->view()->geometry());
 }
 
 void CSerialTestDlg::catchUpTexts() {

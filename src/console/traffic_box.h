@@ -5,23 +5,23 @@
 
 #include <string>
 
-class QPlainTextEdit;
+namespace brenmoor::res {
+class ReadOnlyTextView;
+}
 
 namespace brenmoor::console {
 
 class TrafficBox {
 public:
-    explicit TrafficBox(QPlainTextEdit* edit);
+    explicit TrafficBox(res::ReadOnlyTextView* view) : view_(view) {}
 
     // Brings the box up to `text` (single-byte characters, CR LF line breaks).
     void show(const std::string& text);
 
-    QPlainTextEdit* edit() const { return edit_; }
+    res::ReadOnlyTextView* view() const { return view_; }
 
 private:
-    void followEnd();
-
-    QPlainTextEdit* edit_;
+    res::ReadOnlyTextView* view_;
     // The part of the model's text the box shows. A CR at the end is held back until the
     // next text tells whether it starts a CR LF pair.
     std::string shown_;

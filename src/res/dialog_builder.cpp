@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "res/dialog_controls.h"
+#include "res/read_only_text_view.h"
 
 namespace brenmoor::res {
 
@@ -49,6 +50,16 @@ QWidget* makeEdit(const ControlTemplate& control, QWidget* parent)
 
 QWidget* makeMultiLineEdit(const ControlTemplate& control, QWidget* parent)
 {
+    // A read-only box that scrolls sideways only shows text, often text that grows fast: a
+    // view of its own does that without an editor's document.
+    if (has(control, kStyleReadOnly) && has(control, kStyleAutoHScroll)) {
+        auto* view = new ReadOnlyTextView(parent);
+        if (!has(control, kStyleBorder))
+            view->setFrameShape(QFrame::NoFrame);
+        view->setHorizontalScrollBarPolicy(barPolicy(control, kStyleHScrollBar, Qt::ScrollBarAlwaysOn));
+        view->setVerticalScrollBarPolicy(barPolicy(control, kStyleVScrollBar, Qt::ScrollBarAlwaysOn));
+        return view;
+    }
     auto* edit = new QPlainTextEdit(parent);
     edit->setReadOnly(has(control, kStyleReadOnly));
     if (!has(control, kStyleBorder))
@@ -162,6 +173,7 @@ QCheckBox* BuiltDialog::checkBox(int id) const { return qobject_cast<QCheckBox*>
 QRadioButton* BuiltDialog::radioButton(int id) const { return qobject_cast<QRadioButton*>(control(id)); }
 QLineEdit* BuiltDialog::edit(int id) const { return qobject_cast<QLineEdit*>(control(id)); }
 QPlainTextEdit* BuiltDialog::multiLineEdit(int id) const { return qobject_cast<QPlainTextEdit*>(control(id)); }
+ReadOnlyTextView* BuiltDialog::textView(int id) const { return qobject_cast<ReadOnlyTextView*>(control(id)); }
 DropDownList* BuiltDialog::dropDownList(int id) const { return qobject_cast<DropDownList*>(control(id)); }
 
 void BuiltDialog::add(int id, QWidget* widget)

@@ -22,6 +22,7 @@ namespace brenmoor::res {
 
 class BuiltDialog;
 class DropDownList;
+class ReadOnlyTextView;
 
 // Builds every control of `dialog` as a child of `parent`, gives the parent the dialog font
 // and the template's caption as window title, and resizes it to the template's size.
@@ -39,7 +40,10 @@ public:
     QCheckBox* checkBox(int id) const;
     QRadioButton* radioButton(int id) const;
     QLineEdit* edit(int id) const;
+    // An editable multi-line edit, or one that breaks its lines at the right edge.
     QPlainTextEdit* multiLineEdit(int id) const;
+    // A read-only multi-line edit that scrolls sideways.
+    ReadOnlyTextView* textView(int id) const;
     DropDownList* dropDownList(int id) const;
 
     // Every control, identified or not, in template order.

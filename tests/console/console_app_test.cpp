@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -20,6 +19,7 @@
 #include "engine/port_tester.h"
 #include "platform/profile_store.h"
 #include "res/command_ids.h"
+#include "res/read_only_text_view.h"
 #include "res/test_dialog_template.h"
 #include "support/recording_message_sink.h"
 #include "support/temp_dir.h"
@@ -91,12 +91,12 @@ void ConsoleAppTest::wholeRunFromTheMenu() {
         QVERIFY(!c.button(ids[port].run)->isEnabled());
     }
     for (int port : {0, 3}) {
-        QTRY_VERIFY_WITH_TIMEOUT(c.multiLineEdit(ids[port].receivedText)->toPlainText().count(alphabet) >= 3, kPatienceMs);
-        QVERIFY(c.multiLineEdit(ids[port].sentText)->toPlainText().startsWith(alphabet + alphabet));
+        QTRY_VERIFY_WITH_TIMEOUT(c.textView(ids[port].receivedText)->toPlainText().count(alphabet) >= 3, kPatienceMs);
+        QVERIFY(c.textView(ids[port].sentText)->toPlainText().startsWith(alphabet + alphabet));
         const int count = c.edit(ids[port].packetCount)->text().toInt();
         QTRY_VERIFY_WITH_TIMEOUT(c.edit(ids[port].packetCount)->text().toInt() > count, kPatienceMs);
     }
-    QCOMPARE(c.multiLineEdit(ids[1].receivedText)->toPlainText(), QString());
+    QCOMPARE(c.textView(ids[1].receivedText)->toPlainText(), QString());
     QVERIFY(messages.messages().empty());
 
     for (int port : {0, 3}) {
@@ -117,7 +117,7 @@ void ConsoleAppTest::wholeRunFromTheMenu() {
         QVERIFY(c.radioButton(ids[port].testForever)->isEnabled());
     }
     // The console stays, showing what the session left, and the next Start reuses it.
-    QVERIFY(c.multiLineEdit(ids[3].receivedText)->toPlainText().count(alphabet) >= 3);
+    QVERIFY(c.textView(ids[3].receivedText)->toPlainText().count(alphabet) >= 3);
     start->trigger();
     QCOMPARE(openConsole(), d);
     QTRY_VERIFY_WITH_TIMEOUT(c.button(ids[3].run)->isEnabled(), kPatienceMs);

@@ -15,6 +15,7 @@
 
 #include "res/dialog_builder.h"
 #include "res/dialog_controls.h"
+#include "res/read_only_text_view.h"
 
 using namespace brenmoor::res;
 
@@ -34,6 +35,7 @@ enum Id {
     kScrolling = 32,
     kReadOnly = 33,
     kText = 40,
+    kNotes = 41,
     kList = 50,
     kGreyed = 60,
 };
@@ -62,6 +64,7 @@ DialogTemplate sampleTemplate()
         control(kReadOnly, ControlKind::Edit, "", {120, 70, 40, 14}, kStyleReadOnly | kStyleAutoHScroll),
         control(kText, ControlKind::MultiLineEdit, "", {10, 90, 120, 35},
                 kStyleReadOnly | kStyleAutoHScroll | kStyleHScrollBar | kStyleVScrollBar | kStyleBorder),
+        control(kNotes, ControlKind::MultiLineEdit, "", {140, 90, 50, 35}, kStyleReadOnly | kStyleVScrollBar),
         control(kGreyed, ControlKind::PushButton, "Greyed", {140, 130, 50, 14}, kStyleDisabled),
     };
     return t;
@@ -126,7 +129,10 @@ void DialogBuilderTest::identifiersGiveTheirKindOnly()
     QVERIFY(built_->checkBox(kCheck));
     QVERIFY(built_->radioButton(kRadioB2));
     QVERIFY(built_->edit(kDigits));
-    QVERIFY(built_->multiLineEdit(kText));
+    QVERIFY(built_->textView(kText));
+    QVERIFY(built_->multiLineEdit(kNotes));
+    QVERIFY(!built_->multiLineEdit(kText));
+    QVERIFY(!built_->textView(kNotes));
     QVERIFY(built_->dropDownList(kList));
     QVERIFY(!built_->checkBox(kOk));
     QVERIFY(!built_->edit(kText));
@@ -173,7 +179,7 @@ void DialogBuilderTest::tabOrderIsTemplateOrder()
                                       built_->control(kCheck),    built_->control(kLeftCheck), built_->control(kRadioA1),
                                       built_->control(kRadioA2),  built_->control(kRadioB1),  built_->control(kRadioB2),
                                       built_->control(kDigits),   built_->control(kFull),     built_->control(kScrolling),
-                                      built_->control(kReadOnly), built_->control(kText)};
+                                      built_->control(kReadOnly), built_->control(kText),     built_->control(kNotes)};
     // The greyed button is skipped by Tab, the chain returns to the first control.
     built_->control(kOk)->setFocus();
     for (int i = 1; i <= expected.size(); ++i) {
@@ -260,11 +266,18 @@ void DialogBuilderTest::controlStyles()
     QVERIFY(built_->edit(kDigits)->hasFrame());
     QVERIFY(!built_->edit(kReadOnly)->hasFrame());
 
-    QPlainTextEdit* text = built_->multiLineEdit(kText);
-    QVERIFY(text->isReadOnly());
-    QCOMPARE(text->lineWrapMode(), QPlainTextEdit::NoWrap);
+    // A read-only box that scrolls sideways is a text view with both bars and a frame; one
+    // without sideways scrolling stays an editor that breaks lines at its edge.
+    ReadOnlyTextView* text = built_->textView(kText);
     QCOMPARE(text->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     QCOMPARE(text->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QVERIFY(text->frameShape() != QFrame::NoFrame);
+    QPlainTextEdit* notes = built_->multiLineEdit(kNotes);
+    QVERIFY(notes->isReadOnly());
+    QCOMPARE(notes->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    QCOMPARE(notes->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QCOMPARE(notes->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(notes->frameShape(), QFrame::NoFrame);
 
     // A check box toggles itself on a click anywhere in its rectangle, also far from its
     // box and text.
