@@ -105,7 +105,7 @@ bool CBrenmoorApp::InitInstance() {
 }
 
 bool CBrenmoorApp::chooseSerialBackend() {
-    SerialSetup setup = makeSerialBackend(m_options, *m_profile);
+    platform::SerialSetup setup = makeSerialBackend(m_options, *m_profile);
     if (!setup.error.empty()) {
         reportStartFailure(setup.error);
         return false;

@@ -1,0 +1,55 @@
+#pragma once
+// A back end that opens through another one and keeps, per COM number, every byte the
+// port wrote and read, so the run can compare what came back with what was sent. A read
+// purge starts the port's record of received bytes afresh, and so does its source's first
+// write: only what arrived after both counts.
+//
+// Every call on a tapped port also notes, for the calling thread, that it last worked on
+// that port: a message raised right after a failed transfer names no port, and this is
+// how the run tells whose it is.
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/serial_device.h"
+
+namespace brenmoor::cli {
+
+struct TappedPort {
+    std::vector<std::uint8_t> written;
+    std::uint64_t writes = 0;  // writes that put bytes on the port: its packets
+    std::vector<std::uint8_t> received;
+    std::size_t keptFrom = 0;  // received bytes before this index were purged
+    // At the port's last read purge: how much each COM number had written by then.
+    std::map<int, std::size_t> writtenAtPurge;
+    // At this port's first write: how much each COM number had received by then.
+    std::map<int, std::size_t> receivedAtFirstWrite;
+};
+
+class TrafficTap : public platform::SerialBackend {
+public:
+    explicit TrafficTap(platform::SerialBackend& inner) : inner_(inner) {}
+    platform::SerialHandle open(const std::string& device, platform::OpenError& error) override;
+
+    void noteWrite(int comNumber, const std::uint8_t* data, std::size_t count);
+    void noteRead(int comNumber, const std::uint8_t* data, std::size_t count);
+    void notePurge(int comNumber);
+
+    TappedPort port(int comNumber);
+    std::size_t receivedCount(int comNumber);
+
+    // The COM number the calling thread last worked on through a tapped port or open;
+    // 0 when none.
+    static int lastComOfThisThread();
+    static void noteThreadCom(int comNumber);
+
+private:
+    platform::SerialBackend& inner_;
+    std::mutex mutex_;
+    std::map<int, TappedPort> ports_;
+};
+
+}  // namespace brenmoor::cli
