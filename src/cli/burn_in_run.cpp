@@ -113,6 +113,16 @@ platform::LineState lineStateOf(const config::PortRegistryEntry& entry) {
     return state;
 }
 
+// A counter's growth; a counter that went back (a driver reset) shows none.
+std::uint64_t grown(std::uint64_t before, std::uint64_t after) { return after >= before ? after - before : 0; }
+
+// The port's counters, when its device keeps them.
+std::optional<platform::LineErrorCounts> lineErrorCounts(const platform::SerialHandle& handle) {
+    platform::LineErrorCounts counts;
+    if (!handle || !handle->lineErrorCounts(counts)) return std::nullopt;
+    return counts;
+}
+
 std::string firstReason(const PortReport& port) {
     if (port.firstMismatchOffset) return "first mismatch at byte " + std::to_string(*port.firstMismatchOffset);
     if (port.missing != 0) return std::to_string(port.missing) + " bytes missing";
@@ -171,9 +181,11 @@ int BurnInRun::run() {
     if (!session.inProgress() || !console.model) return setupError("no port could be opened");
 
     std::array<bool, config::kPortCount> opened{};
+    std::array<std::optional<platform::LineErrorCounts>, config::kPortCount> errorsBefore;
     for (const TestedPort& port : tested) {
         opened[port.index] = engine.ports.portOpen[port.index] != 0;
         if (!opened[port.index]) continue;
+        errorsBefore[port.index] = lineErrorCounts(engine.ports.handles[port.index]);
         console.model->setLoopTestChecked(port.index, port.returnKind == ReturnKind::Internal);
         actions.RunClicked(port.index);
     }
@@ -247,6 +259,13 @@ int BurnInRun::run() {
     // What a port wrote was on its line until the last byte came back (a write is ahead of
     // the line by up to a packet), or until it stopped when nothing came back.
     const double lineSeconds = std::chrono::duration<double>(std::max(stoppedAt, lastArrival) - startedAt).count();
+    std::array<LineErrorDelta, config::kPortCount> lineErrors;
+    for (const TestedPort& port : tested) {
+        const auto after = lineErrorCounts(engine.ports.handles[port.index]);
+        if (const auto& before = errorsBefore[port.index]; before && after)
+            lineErrors[port.index] = {grown(before->frame, after->frame), grown(before->parity, after->parity),
+                                      grown(before->overrun, after->overrun), grown(before->brk, after->brk)};
+    }
     // Taken before the finish, whose purge would discard the record of what came back.
     std::map<int, TappedPort> traffic;
     for (const TestedPort& port : tested) {
@@ -300,6 +319,7 @@ int BurnInRun::run() {
         result.mismatches = compared.mismatches;
         if (compared.firstMismatch) result.firstMismatchOffset = *compared.firstMismatch;
         result.missing = compared.missing;
+        result.lineErrors = lineErrors[port.index];
         result.extra = compared.extra;
         if (lineSeconds > 0 && line.baudRate > 0)
             result.lineUse = static_cast<double>(result.bytesSent) * platform::characterHalfBits(line) / 2.0 /

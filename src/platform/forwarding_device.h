@@ -28,6 +28,7 @@ public:
                             std::size_t& done) override {
         return inner_->read(buffer, count, limit, done);
     }
+    bool lineErrorCounts(LineErrorCounts& counts) override { return inner_->lineErrorCounts(counts); }
     bool deviceControl(std::uint32_t code, const std::uint8_t* input, std::size_t length) override {
         return inner_->deviceControl(code, input, length);
     }

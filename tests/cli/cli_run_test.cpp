@@ -81,6 +81,20 @@ TEST_F(CliRunTest, ANullModemPairWithDifferentDataLengthsFailsAtTheFirstMismatch
     EXPECT_EQ(port(1, "mismatches"), port(2, "packets"));
 }
 
+TEST_F(CliRunTest, ParityErrorsAreCountedForTheCheckingEnd) {
+    // Port 1 checks even parity; port 2 sends none, so port 1 reads its stop bit as parity
+    // and flags every character whose parity bit should have been 0. Port 2 takes port 1's
+    // parity bit for its stop bit and gets the data intact.
+    writeProfile("[Version 1.0]\nm_PortRegistry[0].nParity=1\n");
+    const CliResult result = run({"--ports", "1,2", "--packets", "10", "--pair", "1:2", "--sim-pair", "1:2"});
+    ASSERT_EQ(result.exitCode, 1) << result.err;
+    EXPECT_EQ(port(1, "framing"), "8E1");
+    EXPECT_NE(port(1, "mismatches"), "0");
+    EXPECT_EQ(port(1, "line_errors"), "{'frame': 0, 'parity': " + port(1, "mismatches") + ", 'overrun': 0, 'break': 0}");
+    EXPECT_EQ(port(2, "verdict"), "pass");
+    EXPECT_EQ(port(2, "line_errors"), "{'frame': 0, 'parity': 0, 'overrun': 0, 'break': 0}");
+}
+
 TEST_F(CliRunTest, PairPassesOnAWiredPair) {
     const CliResult result = run({"--ports", "3-6", "--packets", "40", "--pair", "3:6", "--pair", "4:5",
                                   "--sim-pair", "3:6", "--sim-pair", "4:5"});
