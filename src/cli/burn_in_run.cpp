@@ -27,9 +27,10 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 
 // Once every port has stopped, the run waits until nothing has arrived for this many
-// character times (and at least kMinimumDrain), so the last packet is in.
+// character times (and at least kMinimumDrain, since the reading thread and a far end in
+// software may be late to run on a busy machine), so the last packet is in.
 constexpr int kDrainCharacters = 16;
-constexpr std::chrono::milliseconds kMinimumDrain{100};
+constexpr std::chrono::milliseconds kMinimumDrain{250};
 // However busy a return path stays, the drain ends after this.
 constexpr std::chrono::seconds kLongestDrain{30};
 constexpr std::chrono::milliseconds kPollStep{10};
@@ -241,15 +242,12 @@ int BurnInRun::run() {
         drainQuiet = std::max(drainQuiet,
                               std::chrono::ceil<std::chrono::milliseconds>(character * kDrainCharacters));
     }
-    std::map<int, std::size_t> lastCounts;
-    auto lastArrival = SteadyClock::now();
-    const auto drainLimit = lastArrival + kLongestDrain;
-    while (SteadyClock::now() - lastArrival < drainQuiet && SteadyClock::now() < drainLimit) {
-        for (const TestedPort& port : tested) {
-            const std::size_t count = tap.receivedCount(comOf(port.index + 1));
-            if (lastCounts[port.index] != count) lastArrival = SteadyClock::now();
-            lastCounts[port.index] = count;
-        }
+    // A packet built before its port stopped may still be written after it.
+    const auto drainLimit = SteadyClock::now() + kLongestDrain;
+    auto lastArrival = stoppedAt;
+    while (true) {
+        lastArrival = std::max(stoppedAt, tap.lastTraffic());
+        if (SteadyClock::now() - lastArrival >= drainQuiet || SteadyClock::now() >= drainLimit) break;
         if (hooks_.waitForInterrupt(kPollStep)) {
             interrupted = true;
             break;

@@ -30,6 +30,7 @@ public:
     platform::IoStatus write(const std::uint8_t* data, std::size_t count, std::chrono::milliseconds limit,
                              std::size_t& done) override {
         TrafficTap::noteThreadCom(com_);
+        if (count != 0) tap_.noteWriteBegins(com_);
         const platform::IoStatus status = ForwardingDevice::write(data, count, limit, done);
         tap_.noteWrite(com_, data, done);
         return status;
@@ -68,14 +69,20 @@ platform::SerialHandle TrafficTap::open(const std::string& device, platform::Ope
     return std::make_shared<TappedDevice>(std::move(inner), com, *this);
 }
 
+void TrafficTap::noteWriteBegins(int comNumber) {
+    std::lock_guard lock(mutex_);
+    TappedPort& port = ports_[comNumber];
+    if (port.writeBegun) return;
+    port.writeBegun = true;
+    for (auto& [com, other] : ports_) port.receivedAtFirstWrite[com] = other.received.size();
+}
+
 void TrafficTap::noteWrite(int comNumber, const std::uint8_t* data, std::size_t count) {
     if (count == 0) return;
     std::lock_guard lock(mutex_);
     TappedPort& port = ports_[comNumber];
-    if (port.writes == 0) {
-        for (auto& [com, other] : ports_) port.receivedAtFirstWrite[com] = other.received.size();
-    }
     ++port.writes;
+    lastTraffic_ = std::chrono::steady_clock::now();
     port.written.insert(port.written.end(), data, data + count);
 }
 
@@ -84,6 +91,7 @@ void TrafficTap::noteRead(int comNumber, const std::uint8_t* data, std::size_t c
     std::lock_guard lock(mutex_);
     std::vector<std::uint8_t>& received = ports_[comNumber].received;
     received.insert(received.end(), data, data + count);
+    lastTraffic_ = std::chrono::steady_clock::now();
 }
 
 void TrafficTap::notePurge(int comNumber) {
@@ -98,9 +106,9 @@ TappedPort TrafficTap::port(int comNumber) {
     return ports_[comNumber];
 }
 
-std::size_t TrafficTap::receivedCount(int comNumber) {
+std::chrono::steady_clock::time_point TrafficTap::lastTraffic() {
     std::lock_guard lock(mutex_);
-    return ports_[comNumber].received.size();
+    return lastTraffic_;
 }
 
 }  // namespace brenmoor::cli

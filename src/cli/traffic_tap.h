@@ -8,6 +8,7 @@
 // that port: a message raised right after a failed transfer names no port, and this is
 // how the run tells whose it is.
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -25,7 +26,9 @@ struct TappedPort {
     std::size_t keptFrom = 0;  // received bytes before this index were purged
     // At the port's last read purge: how much each COM number had written by then.
     std::map<int, std::size_t> writtenAtPurge;
-    // At this port's first write: how much each COM number had received by then.
+    // As this port's first write began: how much each COM number had received by then
+    // (taken before the write, since its echo can be read before the write returns).
+    bool writeBegun = false;
     std::map<int, std::size_t> receivedAtFirstWrite;
 };
 
@@ -34,12 +37,14 @@ public:
     explicit TrafficTap(platform::SerialBackend& inner) : inner_(inner) {}
     platform::SerialHandle open(const std::string& device, platform::OpenError& error) override;
 
+    void noteWriteBegins(int comNumber);
     void noteWrite(int comNumber, const std::uint8_t* data, std::size_t count);
     void noteRead(int comNumber, const std::uint8_t* data, std::size_t count);
     void notePurge(int comNumber);
 
     TappedPort port(int comNumber);
-    std::size_t receivedCount(int comNumber);
+    // When a write or read last moved bytes on any tapped port.
+    std::chrono::steady_clock::time_point lastTraffic();
 
     // The COM number the calling thread last worked on through a tapped port or open;
     // 0 when none.
@@ -50,6 +55,7 @@ private:
     platform::SerialBackend& inner_;
     std::mutex mutex_;
     std::map<int, TappedPort> ports_;
+    std::chrono::steady_clock::time_point lastTraffic_;
 };
 
 }  // namespace brenmoor::cli

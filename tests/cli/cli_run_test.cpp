@@ -1,12 +1,17 @@
 // Whole runs of brenmoor-cli on the simulated card, as separate processes.
 
+#include <poll.h>
 #include <signal.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <fstream>
+#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "cli_process.h"
+#include "support/pty_pair.h"
 #include "support/temp_dir.h"
 
 namespace brenmoor::test {
@@ -193,6 +198,31 @@ TEST_F(CliRunTest, NoPortOpenedIsASetUpErrorThatSaysWhy) {
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_NE(result.err.find("Unable to open the communication port COM4"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("no port could be opened"), std::string::npos) << result.err;
+}
+
+TEST_F(CliRunTest, APseudoTerminalWithAnEchoingFarEndPassesOnThePosixPath) {
+    PtyPair pty;
+    std::atomic<bool> echoing{true};
+    std::thread echo([&] {
+        std::uint8_t buffer[512];
+        pollfd master{pty.masterFd(), POLLIN, 0};
+        while (echoing.load()) {
+            if (::poll(&master, 1, 20) <= 0) continue;
+            const ssize_t got = ::read(pty.masterFd(), buffer, sizeof buffer);
+            if (got > 0) pty.send({buffer, buffer + got});
+        }
+    });
+    // A pseudo-terminal has no internal loopback: its far end is the plug.
+    const CliResult result = runCli({"--profile", profile().string(), "--device", "COM4=" + pty.slavePath(),
+                                     "--ports", "1", "--plug", "1", "--packets", "20", "--baud", "115200", "--delay", "0", "--json",
+                                     "r.json"},
+                                    dir.path());
+    echoing = false;
+    echo.join();
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    EXPECT_EQ(json("d['backend']"), "devices");
+    EXPECT_EQ(port(1, "device"), pty.slavePath());
+    EXPECT_EQ(port(1, "bytes_received"), port(1, "bytes_sent"));
 }
 
 TEST_F(CliRunTest, SigintMidRunStopsTheSessionAndStillWritesTheReport) {
