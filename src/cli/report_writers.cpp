@@ -52,13 +52,6 @@ std::string fixed(double value, int decimals) {
 
 }  // namespace
 
-bool RunReport::passed() const {
-    if (ports.empty()) return false;
-    for (const PortReport& port : ports)
-        if (!port.passed) return false;
-    return true;
-}
-
 std::string summaryTable(const RunReport& report) {
     std::ostringstream out;
     char line[256];

@@ -1,6 +1,7 @@
 #pragma once
 // The outcome of a run: per port what was sent and what came back, and the verdict.
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -48,7 +49,9 @@ struct RunReport {
     std::vector<PortReport> ports;
     std::vector<std::string> messages;  // those that named no port
 
-    bool passed() const;
+    bool passed() const {
+        return !ports.empty() && std::ranges::all_of(ports, [](const PortReport& port) { return port.passed; });
+    }
 };
 
 }  // namespace brenmoor::cli
