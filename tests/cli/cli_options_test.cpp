@@ -50,6 +50,8 @@ struct BadLine {
     const char* name;
     std::vector<std::string> arguments;
     std::string errorStart;  // names the option at fault
+
+    friend void PrintTo(const BadLine& c, std::ostream* os) { *os << c.name; }
 };
 
 class CliBadLineTest : public ::testing::TestWithParam<BadLine> {};

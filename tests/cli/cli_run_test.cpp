@@ -168,6 +168,8 @@ struct ExitCase {
     std::vector<std::string> arguments;
     int exitCode;
     std::string errorText;  // what standard error says about it
+
+    friend void PrintTo(const ExitCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class CliExitCodeTest : public CliRunTest, public ::testing::WithParamInterface<ExitCase> {};

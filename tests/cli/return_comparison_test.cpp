@@ -17,6 +17,8 @@ struct ComparisonCase {
     std::size_t mismatches;
     std::size_t missing;
     std::size_t extra;
+
+    friend void PrintTo(const ComparisonCase& c, std::ostream* os) { *os << c.name; }
 };
 
 std::span<const std::uint8_t> bytes(const std::string& text) {
