@@ -227,15 +227,23 @@ TEST_F(CliRunTest, APseudoTerminalWithAnEchoingFarEndPassesOnThePosixPath) {
     EXPECT_EQ(port(1, "bytes_received"), port(1, "bytes_sent"));
 }
 
-TEST_F(CliRunTest, SigintMidRunStopsTheSessionAndStillWritesTheReport) {
-    const CliResult result = run({"--ports", "1,2", "--seconds", "60"}, SIGINT, std::chrono::milliseconds(500));
-    ASSERT_EQ(result.exitCode, 3) << result.err;
-    EXPECT_LT(result.took, std::chrono::seconds(10));
-    EXPECT_EQ(json("d['interrupted']"), "True");
-    // What was sent up to the stop came back: the stop was the normal one.
-    EXPECT_EQ(port(1, "verdict"), "pass");
-    EXPECT_NE(port(1, "bytes_sent"), "0");
-    EXPECT_NE(result.out.find("Interrupted after"), std::string::npos);
+TEST_F(CliRunTest, SigintOrSigtermMidRunStopsTheSessionAndStillWritesTheReport) {
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        std::filesystem::remove(dir.file("r.json"));
+        std::filesystem::remove(dir.file("r.xml"));
+        const CliResult result = run({"--ports", "1,2", "--seconds", "60"}, signal, std::chrono::milliseconds(500));
+        ASSERT_EQ(result.exitCode, 3) << result.err;
+        EXPECT_LT(result.took, std::chrono::seconds(10));
+        EXPECT_EQ(json("d['interrupted']"), "True");
+        EXPECT_EQ(pythonOutput("import sys, xml.dom.minidom as m; print(m.parse(sys.argv[1]).documentElement.tagName)",
+                               dir.file("r.xml")),
+                  "testsuite\n");
+        // What was sent up to the stop came back: the stop was the normal one.
+        EXPECT_EQ(port(1, "verdict"), "pass");
+        EXPECT_NE(port(1, "bytes_sent"), "0");
+        EXPECT_NE(result.out.find("Interrupted after"), std::string::npos);
+    }
 }
 
 }  // namespace
