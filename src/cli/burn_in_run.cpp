@@ -198,10 +198,9 @@ int BurnInRun::run() {
     auto snapshot = [&] {
         std::vector<ProgressRow> rows;
         for (const TestedPort& port : tested) {
-            const TappedPort traffic = tap.port(comOf(port.index + 1));
-            rows.push_back({port.index + 1, traffic.writes, traffic.written.size(), traffic.received.size(),
-                            lineStateOf(tables.m_PortRegistry[port.index]),
-                            engine.sending[port.index].running()});
+            const TrafficCounts counts = tap.counts(comOf(port.index + 1));
+            rows.push_back({port.index + 1, counts.writes, counts.written, counts.received,
+                            lineStateOf(tables.m_PortRegistry[port.index]), engine.sending[port.index].running()});
         }
         return rows;
     };
@@ -225,7 +224,8 @@ int BurnInRun::run() {
             else anyRunning = true;
         }
         if (!anyRunning) break;
-        progress.show(std::chrono::duration<double>(elapsed).count(), snapshot());
+        if (const double seconds = std::chrono::duration<double>(elapsed).count(); progress.due(seconds))
+            progress.show(seconds, snapshot());
         if (hooks_.waitForInterrupt(options_.packets ? kPacketPollStep : kPollStep)) {
             interrupted = true;
             for (const TestedPort& port : tested) actions.StopClicked(port.index);

@@ -19,9 +19,13 @@ double lineUse(const ProgressRow& row, double seconds) {
 
 }  // namespace
 
+bool ProgressDisplay::due(double seconds) const {
+    return out_ && seconds >= nextAt_ + (terminal_ ? kTerminalInterval : kLogInterval);
+}
+
 void ProgressDisplay::show(double seconds, const std::vector<ProgressRow>& rows) {
+    if (!due(seconds)) return;
     const double interval = terminal_ ? kTerminalInterval : kLogInterval;
-    if (!out_ || seconds < nextAt_ + interval) return;
     nextAt_ += interval;
     if (nextAt_ + interval <= seconds) nextAt_ = seconds;
     char line[160];

@@ -24,7 +24,9 @@ public:
     // Shows nothing when `out` is null.
     ProgressDisplay(std::ostream* out, bool terminal) : out_(out), terminal_(terminal) {}
 
-    // Called often; prints only when the interval since the last print has passed.
+    // Whether the interval since the last print has passed.
+    bool due(double seconds) const;
+    // Prints when due.
     void show(double seconds, const std::vector<ProgressRow>& rows);
 
 private:

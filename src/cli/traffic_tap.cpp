@@ -106,6 +106,12 @@ TappedPort TrafficTap::port(int comNumber) {
     return ports_[comNumber];
 }
 
+TrafficCounts TrafficTap::counts(int comNumber) {
+    std::lock_guard lock(mutex_);
+    const TappedPort& port = ports_[comNumber];
+    return {port.writes, port.written.size(), port.received.size()};
+}
+
 std::chrono::steady_clock::time_point TrafficTap::lastTraffic() {
     std::lock_guard lock(mutex_);
     return lastTraffic_;

@@ -32,6 +32,12 @@ struct TappedPort {
     std::map<int, std::size_t> receivedAtFirstWrite;
 };
 
+struct TrafficCounts {
+    std::uint64_t writes = 0;
+    std::uint64_t written = 0;
+    std::uint64_t received = 0;
+};
+
 class TrafficTap : public platform::SerialBackend {
 public:
     explicit TrafficTap(platform::SerialBackend& inner) : inner_(inner) {}
@@ -43,6 +49,7 @@ public:
     void notePurge(int comNumber);
 
     TappedPort port(int comNumber);
+    TrafficCounts counts(int comNumber);
     // When a write or read last moved bytes on any tapped port.
     std::chrono::steady_clock::time_point lastTraffic();
 
