@@ -34,6 +34,10 @@ constexpr std::chrono::milliseconds kMinimumDrain{250};
 // However busy a return path stays, the drain ends after this.
 constexpr std::chrono::seconds kLongestDrain{30};
 constexpr std::chrono::milliseconds kPollStep{10};
+// How often the returned bytes are compared and let go while the ports run, and how many
+// must have come back before the start of the comparison is fixed.
+constexpr std::chrono::seconds kTallyInterval{1};
+constexpr std::size_t kAlignAfter = 4096;
 // A packet count is looked at more often, so a fast line sends few packets beyond it.
 constexpr std::chrono::milliseconds kPacketPollStep{1};
 
@@ -205,10 +209,24 @@ int BurnInRun::run() {
         return rows;
     };
 
+    std::array<ReturnTally, config::kPortCount> tallies;
+    auto tallyAll = [&](bool final) {
+        std::array<ReturnComparison, config::kPortCount> compared;
+        for (const TestedPort& port : tested)
+            compared[port.index] = tap.tally(comOf(port.index + 1), comOf(port.source + 1), tallies[port.index],
+                                             kAlignAfter, final);
+        return compared;
+    };
+    auto nextTally = startedAt + kTallyInterval;
+
     // Send until every port has reached its end or stopped by itself.
     bool interrupted = false;
     while (true) {
         const auto elapsed = SteadyClock::now() - startedAt;
+        if (SteadyClock::now() >= nextTally) {
+            tallyAll(false);
+            nextTally += kTallyInterval;
+        }
         std::erase_if(faults, [&](const platform::SimulatedFault& fault) {
             if (elapsed < fault.after) return false;
             platform::injectSimulatedFault(card, fault.kind, comOf(fault.port));
@@ -264,12 +282,8 @@ int BurnInRun::run() {
             lineErrors[port.index] = {grown(before->frame, after->frame), grown(before->parity, after->parity),
                                       grown(before->overrun, after->overrun), grown(before->brk, after->brk)};
     }
-    // Taken before the finish, whose purge would discard the record of what came back.
-    std::map<int, TappedPort> traffic;
-    for (const TestedPort& port : tested) {
-        traffic[comOf(port.index + 1)] = tap.port(comOf(port.index + 1));
-        traffic[comOf(port.source + 1)] = tap.port(comOf(port.source + 1));
-    }
+    // Taken before the finish, whose purge would start the record of what came back afresh.
+    const std::array<ReturnComparison, config::kPortCount> compared = tallyAll(true);
 
     const int threads = session.threadCount();
     session.Stop();
@@ -285,7 +299,6 @@ int BurnInRun::run() {
     for (const TestedPort& port : tested) {
         const config::PortRegistryEntry& entry = tables.m_PortRegistry[port.index];
         const int com = comOf(port.index + 1);
-        const int sourceCom = comOf(port.source + 1);
         PortReport result;
         result.port = port.index + 1;
         result.com = com;
@@ -299,26 +312,16 @@ int BurnInRun::run() {
         for (const auto& [messageCom, text] : kept)
             if (messageCom == com) result.messages.push_back(text);
 
-        const TappedPort& own = traffic[com];
-        const TappedPort& source = traffic[sourceCom];
-        result.packets = own.writes;
-        result.bytesSent = own.written.size();
-        std::size_t keptFrom = own.keptFrom;
-        if (source.writes == 0) {
-            keptFrom = own.received.size();
-        } else if (const auto mark = source.receivedAtFirstWrite.find(com); mark != source.receivedAtFirstWrite.end()) {
-            keptFrom = std::max(keptFrom, mark->second);
-        }
-        const std::span<const std::uint8_t> received(own.received.data() + keptFrom, own.received.size() - keptFrom);
-        const auto missed = own.writtenAtPurge.find(sourceCom);
-        const ReturnComparison compared =
-            compareReturned(source.written, received, missed == own.writtenAtPurge.end() ? 0 : missed->second);
-        result.bytesReceived = compared.received;
-        result.mismatches = compared.mismatches;
-        if (compared.firstMismatch) result.firstMismatchOffset = *compared.firstMismatch;
-        result.missing = compared.missing;
+        const TrafficCounts counts = tap.counts(com);
+        result.packets = counts.writes;
+        result.bytesSent = counts.written;
+        const ReturnComparison& back = compared[port.index];
+        result.bytesReceived = back.received;
+        result.mismatches = back.mismatches;
+        if (back.firstMismatch) result.firstMismatchOffset = *back.firstMismatch;
+        result.missing = back.missing;
+        result.extra = back.extra;
         result.lineErrors = lineErrors[port.index];
-        result.extra = compared.extra;
         if (lineSeconds > 0 && line.baudRate > 0)
             result.lineUse = static_cast<double>(result.bytesSent) * platform::characterHalfBits(line) / 2.0 /
                              (line.baudRate * lineSeconds);

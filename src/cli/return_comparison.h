@@ -28,4 +28,34 @@ struct ReturnComparison {
 ReturnComparison compareReturned(std::span<const std::uint8_t> sent, std::span<const std::uint8_t> received,
                                  std::size_t mayHaveMissed);
 
+// The same comparison made piece by piece as the bytes come, so neither stream has to be
+// kept whole over a long run.
+class ReturnTally {
+public:
+    // Fixes where the comparison starts, as compareReturned does, from what there is so far:
+    // `sent` from the start of the sent stream, `received` from the first byte that counts.
+    void align(std::span<const std::uint8_t> sent, std::span<const std::uint8_t> received, std::size_t mayHaveMissed);
+    bool aligned() const { return aligned_; }
+    // Compares `sent`, from sentPosition() on, with `received`, from receivedPosition() on,
+    // as far as both go.
+    void compare(std::span<const std::uint8_t> sent, std::span<const std::uint8_t> received);
+    // The next byte to compare in the sent stream, and in the received bytes that count.
+    std::uint64_t sentPosition() const { return sentPosition_; }
+    std::uint64_t receivedPosition() const { return receivedPosition_; }
+    // The comparison with `sentTotal` bytes sent and `receivedTotal` received that count.
+    ReturnComparison result(std::uint64_t sentTotal, std::uint64_t receivedTotal) const;
+
+    // Where the received bytes that count begin, in the port's whole received stream; kept
+    // here for the tap.
+    std::uint64_t receivedOrigin = 0;
+
+private:
+    bool aligned_ = false;
+    std::uint64_t start_ = 0;
+    std::uint64_t sentPosition_ = 0;
+    std::uint64_t receivedPosition_ = 0;
+    std::optional<std::size_t> firstMismatch_;
+    std::size_t mismatches_ = 0;
+};
+
 }  // namespace brenmoor::cli

@@ -74,7 +74,7 @@ void TrafficTap::noteWriteBegins(int comNumber) {
     TappedPort& port = ports_[comNumber];
     if (port.writeBegun) return;
     port.writeBegun = true;
-    for (auto& [com, other] : ports_) port.receivedAtFirstWrite[com] = other.received.size();
+    for (auto& [com, other] : ports_) port.receivedAtFirstWrite[com] = other.receivedBase + other.received.size();
 }
 
 void TrafficTap::noteWrite(int comNumber, const std::uint8_t* data, std::size_t count) {
@@ -97,19 +97,47 @@ void TrafficTap::noteRead(int comNumber, const std::uint8_t* data, std::size_t c
 void TrafficTap::notePurge(int comNumber) {
     std::lock_guard lock(mutex_);
     TappedPort& port = ports_[comNumber];
-    port.keptFrom = port.received.size();
-    for (auto& [com, other] : ports_) port.writtenAtPurge[com] = other.written.size();
+    port.keptFrom = port.receivedBase + port.received.size();
+    for (auto& [com, other] : ports_) port.writtenAtPurge[com] = other.writtenBase + other.written.size();
 }
 
-TappedPort TrafficTap::port(int comNumber) {
+ReturnComparison TrafficTap::tally(int comNumber, int sourceCom, ReturnTally& tally, std::size_t alignAfter,
+                                   bool final) {
     std::lock_guard lock(mutex_);
-    return ports_[comNumber];
+    TappedPort& own = ports_[comNumber];
+    TappedPort& source = ports_[sourceCom];
+    const std::uint64_t sentTotal = source.writtenBase + source.written.size();
+    const std::uint64_t receivedTotal = own.receivedBase + own.received.size();
+    // What arrived before the source's first packet does not count.
+    if (!source.writeBegun) return tally.result(sentTotal, 0);
+    if (!tally.aligned()) {
+        const auto first = source.receivedAtFirstWrite.find(comNumber);
+        const std::uint64_t origin = std::max(own.keptFrom, first == source.receivedAtFirstWrite.end() ? 0 : first->second);
+        if (!final && receivedTotal < origin + alignAfter) return tally.result(sentTotal, 0);
+        // Nothing of either stream has been let go before the comparison starts.
+        const auto missed = own.writtenAtPurge.find(sourceCom);
+        tally.receivedOrigin = origin;
+        tally.align(source.written,
+                    std::span(own.received).subspan(static_cast<std::size_t>(origin - own.receivedBase)),
+                    missed == own.writtenAtPurge.end() ? 0 : static_cast<std::size_t>(missed->second));
+    }
+    const auto sentFrom = static_cast<std::size_t>(tally.sentPosition() - source.writtenBase);
+    const auto receivedFrom = static_cast<std::size_t>(tally.receivedOrigin + tally.receivedPosition() - own.receivedBase);
+    tally.compare(std::span(source.written).subspan(sentFrom), std::span(own.received).subspan(receivedFrom));
+    // Let go of what has been compared.
+    const auto sentDone = static_cast<std::size_t>(tally.sentPosition() - source.writtenBase);
+    source.written.erase(source.written.begin(), source.written.begin() + static_cast<std::ptrdiff_t>(sentDone));
+    source.writtenBase += sentDone;
+    const auto receivedDone = static_cast<std::size_t>(tally.receivedOrigin + tally.receivedPosition() - own.receivedBase);
+    own.received.erase(own.received.begin(), own.received.begin() + static_cast<std::ptrdiff_t>(receivedDone));
+    own.receivedBase += receivedDone;
+    return tally.result(sentTotal, receivedTotal - tally.receivedOrigin);
 }
 
 TrafficCounts TrafficTap::counts(int comNumber) {
     std::lock_guard lock(mutex_);
     const TappedPort& port = ports_[comNumber];
-    return {port.writes, port.written.size(), port.received.size()};
+    return {port.writes, port.writtenBase + port.written.size(), port.receivedBase + port.received.size()};
 }
 
 std::chrono::steady_clock::time_point TrafficTap::lastTraffic() {

@@ -15,11 +15,16 @@
 #include <string>
 #include <vector>
 
+#include "cli/return_comparison.h"
 #include "platform/serial_device.h"
 
 namespace brenmoor::cli {
 
+// Positions in a port's streams count every byte since the tap opened it; the bytes kept
+// begin at the streams' bases, those before have been compared and let go.
 struct TappedPort {
+    std::uint64_t writtenBase = 0;
+    std::uint64_t receivedBase = 0;
     std::vector<std::uint8_t> written;
     std::uint64_t writes = 0;  // writes that put bytes on the port: its packets
     std::vector<std::uint8_t> received;
@@ -48,8 +53,12 @@ public:
     void noteRead(int comNumber, const std::uint8_t* data, std::size_t count);
     void notePurge(int comNumber);
 
-    TappedPort port(int comNumber);
     TrafficCounts counts(int comNumber);
+    // Compares what port `comNumber` received so far with what `sourceCom` sent, and lets go
+    // of the bytes compared. The start of the comparison is fixed once `alignAfter` bytes that
+    // count have come in, or with `final` (nothing more will come). Returns the comparison
+    // as it stands.
+    ReturnComparison tally(int comNumber, int sourceCom, ReturnTally& tally, std::size_t alignAfter, bool final);
     // When a write or read last moved bytes on any tapped port.
     std::chrono::steady_clock::time_point lastTraffic();
 

@@ -74,7 +74,8 @@ TEST_F(CliRunTest, ANullModemPairWithDifferentDataLengthsFailsAtTheFirstMismatch
     // Port 1 takes six data bits: of "0123@" sent by port 2 the digits survive and '@'
     // loses its seventh bit. Port 2 fills its top bits from port 1's stop bit at once.
     writeProfile("[Version 1.0]\nm_PortRegistry[0].nDataBits=1\n");
-    const CliResult result = run({"--ports", "1,2", "--packets", "10", "--pattern", "user:0123@", "--pair", "1:2",
+    // Long enough that the comparison runs while the ports send, not only at the end.
+    const CliResult result = run({"--ports", "1,2", "--seconds", "3", "--pattern", "user:0123@", "--pair", "1:2",
                                   "--sim-pair", "1:2"});
     ASSERT_EQ(result.exitCode, 1) << result.err;
     EXPECT_EQ(port(1, "framing"), "6N1");
@@ -101,7 +102,7 @@ TEST_F(CliRunTest, ParityErrorsAreCountedForTheCheckingEnd) {
 }
 
 TEST_F(CliRunTest, PairPassesOnAWiredPair) {
-    const CliResult result = run({"--ports", "3-6", "--packets", "40", "--pair", "3:6", "--pair", "4:5",
+    const CliResult result = run({"--ports", "3-6", "--seconds", "2", "--pair", "3:6", "--pair", "4:5",
                                   "--sim-pair", "3:6", "--sim-pair", "4:5"});
     ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
     EXPECT_EQ(port(3, "return_path"), "pair:6");

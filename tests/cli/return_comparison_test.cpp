@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 namespace brenmoor::cli {
@@ -37,6 +38,29 @@ TEST_P(ReturnComparisonTest, CountsWhatCameBackAgainstWhatWasSent) {
     EXPECT_EQ(result.missing, c.missing);
     EXPECT_EQ(result.extra, c.extra);
     EXPECT_EQ(result.intact(), !c.firstMismatch && c.missing == 0 && c.extra == 0);
+}
+
+TEST_P(ReturnComparisonTest, ATallyFedPieceByPieceComesToTheSame) {
+    const ComparisonCase& c = GetParam();
+    ReturnTally tally;
+    tally.align(bytes(c.sent), bytes(c.received), c.mayHaveMissed);
+    // The received bytes trickle in one at a time while the sent ones come two at a time.
+    const std::span<const std::uint8_t> sent = bytes(c.sent);
+    const std::span<const std::uint8_t> received = bytes(c.received);
+    for (std::size_t step = 1; step <= std::max(sent.size(), received.size()); ++step) {
+        const std::size_t sentThere = std::min(sent.size(), 2 * step);
+        const std::size_t receivedThere = std::min(received.size(), step);
+        tally.compare(sent.subspan(std::min<std::size_t>(tally.sentPosition(), sentThere)).first(
+                          sentThere - std::min<std::size_t>(tally.sentPosition(), sentThere)),
+                      received.subspan(tally.receivedPosition(), receivedThere - tally.receivedPosition()));
+    }
+    const ReturnComparison whole = compareReturned(sent, received, c.mayHaveMissed);
+    const ReturnComparison pieces = tally.result(sent.size(), received.size());
+    EXPECT_EQ(pieces.expected, whole.expected);
+    EXPECT_EQ(pieces.firstMismatch, whole.firstMismatch);
+    EXPECT_EQ(pieces.mismatches, whole.mismatches);
+    EXPECT_EQ(pieces.missing, whole.missing);
+    EXPECT_EQ(pieces.extra, whole.extra);
 }
 
 INSTANTIATE_TEST_SUITE_P(
