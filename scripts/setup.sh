@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests, the screenshots and the guest bench
-# (scripts/vm-test.sh: QEMU) need, when missing.
+# Installs the Debian packages the build, the tests (python3 reads the runner's JSON and JUnit
+# reports), the screenshots and the guest bench (scripts/vm-test.sh: QEMU) need, when missing.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev libx11-dev libgl-dev xvfb xauth fonts-dejavu-extra qemu-system-x86)
+          qt6-base-dev libx11-dev libgl-dev xvfb xauth fonts-dejavu-extra qemu-system-x86 python3)
 
 missing=()
 for p in "${packages[@]}"; do

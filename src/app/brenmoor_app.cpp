@@ -99,13 +99,14 @@ bool CBrenmoorApp::InitInstance() {
 
     config::ReadPortSettings(*m_tables, *m_profile);
     m_settingsRead = true;
+    applySimulatedCardOptions();
     refreshBackendNote();
     m_pMainWnd->refreshCommands();
     return true;
 }
 
 bool CBrenmoorApp::chooseSerialBackend() {
-    SerialSetup setup = makeSerialBackend(m_options, *m_profile);
+    platform::SerialSetup setup = makeSerialBackend(m_options, *m_profile);
     if (!setup.error.empty()) {
         reportStartFailure(setup.error);
         return false;
@@ -114,11 +115,27 @@ bool CBrenmoorApp::chooseSerialBackend() {
         m_messages->showMessage(errorMessage(warning, platform::MessageOwner::MainWindow));
     }
     m_backend = std::move(setup.backend);
+    if (!m_options.simulated.empty() && !m_backend->resolver().usesSimulatedCard()) {
+        reportStartFailure("--sim-plug, --sim-pair and --sim-fault need the simulated card (--simulated-card)");
+        return false;
+    }
     m_console = std::make_unique<console::TestConsoleWindow>(m_sendFiles);
     m_session = std::make_unique<engine::TestSession>(*m_tables, m_flags, *m_backend, *m_messages, *m_notices,
                                                       *m_console);
     m_console->attach(m_session->engine());
     return true;
+}
+
+// The ports reach the card at the COM numbers the settings give them when the tool starts.
+void CBrenmoorApp::applySimulatedCardOptions() {
+    const platform::SimulatedCardOptions& options = m_options.simulated;
+    const auto comOf = [this](int port) { return m_tables->m_PortRegistry[port - 1].nComBase + 1; };
+    platform::SimulatedCard& card = m_backend->simulatedCard();
+    platform::wireSimulatedCard(card, options, comOf);
+    for (const platform::SimulatedFault& fault : options.faults) {
+        const int com = comOf(fault.port);
+        QTimer::singleShot(fault.after, this, [&card, fault, com] { platform::injectSimulatedFault(card, fault.kind, com); });
+    }
 }
 
 void CBrenmoorApp::reportStartFailure(const std::string& text) {

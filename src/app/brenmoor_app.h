@@ -88,6 +88,7 @@ public:
 private:
     void reportStartFailure(const std::string& text);
     bool chooseSerialBackend();
+    void applySimulatedCardOptions();
     void newDocument();
     void openDocument(const std::filesystem::path& path);
     void openRecentFile(int index);

@@ -16,7 +16,18 @@ CommandLineResult parseCommandLine(const QStringList& arguments) {
                                     QStringLiteral("COMn=path"));
     const QCommandLineOption profile(QStringLiteral("profile"), QStringLiteral("Keep the settings in this file."),
                                      QStringLiteral("path"));
-    parser.addOptions({simulated, device, profile});
+    const QCommandLineOption simPlug(QStringLiteral("sim-plug"),
+                                     QStringLiteral("Simulated card: loopback plugs on these ports, e.g. 1,3-4."),
+                                     QStringLiteral("list"));
+    const QCommandLineOption simPair(QStringLiteral("sim-pair"),
+                                     QStringLiteral("Simulated card: a null-modem cable between two ports (repeatable)."),
+                                     QStringLiteral("A:B"));
+    const QCommandLineOption simFault(
+        QStringLiteral("sim-fault"),
+        QStringLiteral("Simulated card: a fault (stall, read-error, hang-up, unplug) on a port, SECONDS after "
+                       "start-up (repeatable)."),
+        QStringLiteral("PORT:KIND[@SECONDS]"));
+    parser.addOptions({simulated, device, profile, simPlug, simPair, simFault});
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A document to open."), QStringLiteral("[file]"));
 
     CommandLineResult result;
@@ -34,6 +45,16 @@ CommandLineResult parseCommandLine(const QStringList& arguments) {
     CommandLine& options = result.options;
     options.simulatedCard = parser.isSet(simulated);
     for (const QString& value : parser.values(device)) options.devices.push_back(value.toStdString());
+    for (const QCommandLineOption* option : {&simPlug, &simPair, &simFault}) {
+        const std::string name = option->names().front().toStdString();
+        for (const QString& value : parser.values(*option)) {
+            std::string error;
+            if (!platform::addSimulatedCardOption(options.simulated, name, value.toStdString(), error)) {
+                result.error = "--" + name + " " + value.toStdString() + ": " + error;
+                return result;
+            }
+        }
+    }
     if (parser.isSet(profile)) options.profile = parser.value(profile).toStdString();
     if (!files.isEmpty()) options.documentFile = files.front().toStdString();
     return result;

@@ -1,17 +1,22 @@
 #pragma once
 // The tool's command line: the serial back end (--simulated-card, --device COMn=/path, which
-// may be repeated), the profile's location (--profile PATH) and at most one document file.
+// may be repeated), the simulated card's wiring and faults (--sim-plug LIST, --sim-pair A:B,
+// --sim-fault PORT:KIND[@SECONDS]), the profile's location (--profile PATH) and at most one
+// document file.
 
 #include <QStringList>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/simulated_card_options.h"
+
 namespace brenmoor::app {
 
 struct CommandLine {
     bool simulatedCard = false;
     std::vector<std::string> devices;  // "COMn=/path", as given
+    platform::SimulatedCardOptions simulated;
     std::optional<std::string> profile;
     std::optional<std::string> documentFile;
 };

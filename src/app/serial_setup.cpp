@@ -1,19 +1,11 @@
 #include "app/serial_setup.h"
 
 #include <QStringList>
-#include <algorithm>
-#include <cctype>
 
 #include "res/app_strings.h"
 
 namespace brenmoor::app {
 namespace {
-
-bool sameName(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
-}
 
 // The COM number the port opens as: the list position plus one.
 int comNumberOf(const config::SettingsTables& tables, int port) {
@@ -22,35 +14,8 @@ int comNumberOf(const config::SettingsTables& tables, int port) {
 
 }  // namespace
 
-SerialSetup makeSerialBackend(const CommandLine& options, const platform::ProfileStore& profile) {
-    SerialSetup setup;
-    platform::ComResolver resolver;
-    for (const std::string& name : profile.names(kDevicesSection)) {
-        if (sameName(name, kSimulatedCardName)) {
-            resolver.useSimulatedCard(profile.readInt(kDevicesSection, name, 0) != 0);
-            continue;
-        }
-        std::string error;
-        const std::string entry = name + "=" + profile.readString(kDevicesSection, name).value_or("");
-        if (const auto override = platform::parseDeviceOverride(entry, error)) {
-            resolver.setOverride(*override);
-        } else {
-            setup.warnings.push_back("The [Devices] entry " + entry + " in " + profile.path().string() +
-                                     " is ignored: " + error);
-        }
-    }
-    for (const std::string& value : options.devices) {
-        std::string error;
-        const auto override = platform::parseDeviceOverride(value, error);
-        if (!override) {
-            setup.error = "--device " + value + ": " + error;
-            return setup;
-        }
-        resolver.setOverride(*override);
-    }
-    if (options.simulatedCard) resolver.useSimulatedCard(true);
-    setup.backend = std::make_unique<platform::ComPortBackend>(resolver);
-    return setup;
+platform::SerialSetup makeSerialBackend(const CommandLine& options, const platform::ProfileStore& profile) {
+    return platform::makeSerialBackend(options.simulatedCard, options.devices, profile);
 }
 
 BackendNote describeBackend(const platform::ComPortBackend& backend, const config::SettingsTables& tables) {

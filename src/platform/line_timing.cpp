@@ -54,17 +54,22 @@ std::chrono::nanoseconds characterTime(const LineState& state) {
     return std::chrono::nanoseconds((halfBits * 1'000'000'000ull + perHalfBitSecond - 1) / perHalfBitSecond);
 }
 
-std::uint8_t receivedCharacter(std::uint8_t value, const LineState& sender, const LineState& receiver) {
+ReceivedCharacter receiveCharacter(std::uint8_t value, const LineState& sender, const LineState& receiver) {
     if (sender.baudRate != receiver.baudRate)
-        return static_cast<std::uint8_t>(~(value & dataMask(sender))) & dataMask(receiver);
+        return {static_cast<std::uint8_t>(static_cast<std::uint8_t>(~(value & dataMask(sender))) & dataMask(receiver))};
 
     const std::uint32_t bits = frameAfterStart(value, sender);
     const auto data = static_cast<std::uint8_t>(bits & dataMask(receiver));
-    if (!hasParityBit(receiver)) return data;
+    if (!hasParityBit(receiver)) return {data};
     const std::uint32_t parity = bits >> receiver.byteSize & 1u;
     const std::uint32_t stop = bits >> (receiver.byteSize + 1) & 1u;
     const bool parityError = parity != parityBit(data, receiver.parity);
-    return parityError || stop == 0 ? 0 : data;
+    const bool frameError = stop == 0;
+    return {parityError || frameError ? std::uint8_t{0} : data, frameError, parityError};
+}
+
+std::uint8_t receivedCharacter(std::uint8_t value, const LineState& sender, const LineState& receiver) {
+    return receiveCharacter(value, sender, receiver).value;
 }
 
 }  // namespace brenmoor::platform

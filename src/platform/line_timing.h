@@ -47,7 +47,13 @@ std::uint32_t characterHalfBits(const LineState& state);
 std::chrono::nanoseconds characterTime(const LineState& state);
 
 // The character a receiver with `receiver` settings takes from `value` sent with `sender`
-// settings.
+// settings, and the errors it flags: only a receiver that checks (parity enabled) flags any.
+struct ReceivedCharacter {
+    std::uint8_t value = 0;
+    bool frameError = false;
+    bool parityError = false;
+};
+ReceivedCharacter receiveCharacter(std::uint8_t value, const LineState& sender, const LineState& receiver);
 std::uint8_t receivedCharacter(std::uint8_t value, const LineState& sender, const LineState& receiver);
 
 }  // namespace brenmoor::platform

@@ -1,5 +1,6 @@
 #include "platform/posix_serial_device.h"
 
+#include <linux/serial.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -220,6 +221,18 @@ bool PosixSerialDevice::clearErrors(std::uint32_t& bytesWaiting) {
         return false;
     }
     bytesWaiting = static_cast<std::uint32_t>(waiting);
+    return true;
+}
+
+bool PosixSerialDevice::lineErrorCounts(LineErrorCounts& counts) {
+    Call call(*this);
+    if (!call) return false;
+    serial_icounter_struct counters{};
+    if (::ioctl(fd(), TIOCGICOUNT, &counters) != 0) return false;
+    counts.frame = static_cast<std::uint64_t>(counters.frame);
+    counts.parity = static_cast<std::uint64_t>(counters.parity);
+    counts.overrun = static_cast<std::uint64_t>(counters.overrun) + static_cast<std::uint64_t>(counters.buf_overrun);
+    counts.brk = static_cast<std::uint64_t>(counters.brk);
     return true;
 }
 

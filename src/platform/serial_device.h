@@ -64,6 +64,17 @@ enum PurgeFlag : unsigned {
 // Event-mask bit for "a character has arrived".
 constexpr std::uint32_t kEvRxChar = 0x0001;
 
+// Receive errors the port has counted since it was opened (or since the device's own
+// counters began): only their growth over a stretch of time means anything.
+struct LineErrorCounts {
+    std::uint64_t frame = 0;
+    std::uint64_t parity = 0;
+    std::uint64_t overrun = 0;  // characters lost because the UART or the input queue was full
+    std::uint64_t brk = 0;
+
+    bool operator==(const LineErrorCounts&) const = default;
+};
+
 enum class IoStatus {
     Completed,  // the whole transfer was done
     TimedOut,   // not done within the limit; what was not taken is cancelled
@@ -119,6 +130,9 @@ public:
     // Reads up to count bytes, waiting at most `limit`.
     virtual IoStatus read(std::uint8_t* buffer, std::size_t count,
                           std::chrono::milliseconds limit, std::size_t& done) = 0;
+
+    // The receive error counters; false when the device keeps none.
+    virtual bool lineErrorCounts(LineErrorCounts& counts) = 0;
 
     // A request to the card's driver (codes in driver_requests.h) with its input block.
     virtual bool deviceControl(std::uint32_t code, const std::uint8_t* input, std::size_t length) = 0;

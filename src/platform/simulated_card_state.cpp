@@ -101,7 +101,10 @@ void SimulatedCardState::deliver(int fromCom, SimulatedPort& from, std::uint8_t 
     if (!receiver) return;
     SimulatedOpenPort& input = *receiver->open;
     const LineState& line = receiver->line;
-    const std::uint8_t received = receivedCharacter(value, from.line, line);
+    const ReceivedCharacter character = receiveCharacter(value, from.line, line);
+    const std::uint8_t received = character.value;
+    input.lineErrors.frame += character.frameError ? 1 : 0;
+    input.lineErrors.parity += character.parityError ? 1 : 0;
     const auto xoff = static_cast<std::uint8_t>(line.xoffChar);
     if (line.outX && (received == xoff || received == static_cast<std::uint8_t>(line.xonChar))) {
         input.xoffReceived = received == xoff;
@@ -110,6 +113,7 @@ void SimulatedCardState::deliver(int fromCom, SimulatedPort& from, std::uint8_t 
     }
     // A full input queue loses the character, as a UART overrun does.
     if (input.rx.size() < input.rxCapacity) input.rx.push_back(received);
+    else ++input.lineErrors.overrun;
     if (!input.throttled && input.rx.size() + throttleMark(input) > input.rxCapacity)
         updateThrottle(receiverCom, lastFinish(from));
 }

@@ -74,6 +74,7 @@ struct SimulatedOpenPort {
     bool waiting = false;
     bool writerActive = false;
     bool internalLoopback = false;
+    LineErrorCounts lineErrors;
 };
 
 enum class SimulatedWiring { None, LoopbackPlug, NullModem };

@@ -130,6 +130,14 @@ bool SimulatedDevice::clearErrors(std::uint32_t& bytesWaiting) {
     return true;
 }
 
+bool SimulatedDevice::lineErrorCounts(LineErrorCounts& counts) {
+    Nanos now;
+    auto lock = lockSettled(now);
+    if (!usable()) return false;
+    counts = open_->lineErrors;
+    return true;
+}
+
 IoStatus SimulatedDevice::waitForOutput(std::unique_lock<std::mutex>& lock, std::size_t queued, Nanos giveUp) {
     for (;;) {
         const Nanos now = card_->now();

@@ -21,6 +21,7 @@ public:
     bool setEventMask(std::uint32_t mask) override;
     WaitStatus waitEvent(std::uint32_t& occurred) override;
     bool clearErrors(std::uint32_t& bytesWaiting) override;
+    bool lineErrorCounts(LineErrorCounts& counts) override;
     IoStatus write(const std::uint8_t* data, std::size_t count, std::chrono::milliseconds limit,
                    std::size_t& done) override;
     IoStatus read(std::uint8_t* buffer, std::size_t count, std::chrono::milliseconds limit,

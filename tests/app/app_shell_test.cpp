@@ -73,6 +73,7 @@ private slots:
     void startFailureWritesNothing();
     void unwritableProfileReportedAtExit();
     void devicesFromProfileAndCommandLine();
+    void simulatedCardWiredAndFaultedFromTheCommandLine();
     void terminationSignalClosesLikeTheWindow_data();
     void terminationSignalClosesLikeTheWindow();
     void signalWhileANestedWindowIsUp_data();
@@ -159,6 +160,12 @@ void AppShellTest::startFailureWritesNothing_data() {
                                          << "--device COM4: \"COM4\" is not of the form COMn=/path";
     QTest::newRow("device not a COM name") << QStringList{"--device", "TTY1=/dev/ttyS0"}
                                            << "--device TTY1=/dev/ttyS0: \"TTY1\" is not a COM port name (COM1 to COM255)";
+    QTest::newRow("unknown simulated fault") << QStringList{"--simulated-card", "--sim-fault", "1:melt"}
+                                             << "--sim-fault 1:melt: \"melt\" is not a fault (stall, read-error, "
+                                                "hang-up or unplug)";
+    QTest::newRow("simulated wiring without the card")
+        << QStringList{"--sim-plug", "1"}
+        << "--sim-plug, --sim-pair and --sim-fault need the simulated card (--simulated-card)";
 }
 
 void AppShellTest::startFailureWritesNothing() {
@@ -209,6 +216,39 @@ void AppShellTest::devicesFromProfileAndCommandLine() {
     QVERIFY(simulated.InitInstance());
     QCOMPARE(simulated.mainFrame()->backendPane()->text(), QStringLiteral("Simulated card"));
     QVERIFY(simulated.mainFrame()->backendPane()->toolTip().startsWith("Port1 COM4: simulated card"));
+}
+
+void AppShellTest::simulatedCardWiredAndFaultedFromTheCommandLine() {
+    // Port 1 on COM4 and port 2 on COM5 share a cable, port 3 (COM6) has a plug, port 4
+    // (COM7) hangs up once the tool runs.
+    test::StartedApp run({"--simulated-card", "--sim-pair", "1:2", "--sim-plug", "3", "--sim-fault", "4:hang-up"});
+    QVERIFY(run.started());
+    platform::SimulatedCard& card = run.app().backend().simulatedCard();
+    platform::OpenError error;
+    const auto echoes = [&](int from, int to) {
+        const platform::SerialHandle sender = card.open("COM" + std::to_string(from), error);
+        const platform::SerialHandle receiver = from == to ? sender : card.open("COM" + std::to_string(to), error);
+        const std::uint8_t byte = 'x';
+        std::uint8_t got = 0;
+        std::size_t done = 0;
+        const bool echoed = sender && receiver &&
+                            sender->write(&byte, 1, std::chrono::milliseconds(1000), done) ==
+                                platform::IoStatus::Completed &&
+                            QTest::qWaitFor([&] {
+                                std::size_t read = 0;
+                                receiver->read(&got, 1, std::chrono::milliseconds(0), read);
+                                return read == 1;
+                            }) &&
+                            got == byte;
+        if (sender) sender->close();
+        if (receiver) receiver->close();
+        return echoed;
+    };
+    QVERIFY(echoes(4, 5));
+    QVERIFY(echoes(6, 6));
+    QVERIFY(!echoes(8, 8));
+    QTRY_VERIFY(!card.open("COM7", error));
+    QCOMPARE(error.kind, platform::OpenFailure::Absent);
 }
 
 void AppShellTest::terminationSignalClosesLikeTheWindow_data() {

@@ -1,22 +1,22 @@
 #include "recording_backend.h"
 
 #include "platform/com_names.h"
-#include "support/forwarding_device.h"
+#include "platform/forwarding_device.h"
 
 namespace brenmoor::test {
 namespace {
 
-class RecordingDevice : public ForwardingDevice {
+class RecordingDevice : public platform::ForwardingDevice {
 public:
     RecordingDevice(platform::SerialHandle inner, int comNumber, RecordingBackend& backend)
-        : ForwardingDevice(std::move(inner)), com_(comNumber), backend_(backend) {}
+        : platform::ForwardingDevice(std::move(inner)), com_(comNumber), backend_(backend) {}
 
     bool purge(unsigned flags) override {
         if (backend_.onPurge) backend_.onPurge(com_, flags);
-        return ForwardingDevice::purge(flags);
+        return platform::ForwardingDevice::purge(flags);
     }
     platform::WaitStatus waitEvent(std::uint32_t& occurred) override {
-        const platform::WaitStatus status = ForwardingDevice::waitEvent(occurred);
+        const platform::WaitStatus status = platform::ForwardingDevice::waitEvent(occurred);
         if (status == platform::WaitStatus::Completed && (occurred & platform::kEvRxChar))
             backend_.log.addStep(com_, "wait");
         return status;
@@ -24,13 +24,13 @@ public:
     platform::IoStatus write(const std::uint8_t* data, std::size_t count, std::chrono::milliseconds limit,
                              std::size_t& done) override {
         backend_.log.addWrite(com_, data, count);
-        const platform::IoStatus status = ForwardingDevice::write(data, count, limit, done);
+        const platform::IoStatus status = platform::ForwardingDevice::write(data, count, limit, done);
         if (status != platform::IoStatus::Completed) backend_.log.addFailure(com_);
         return status;
     }
     platform::IoStatus read(std::uint8_t* buffer, std::size_t count, std::chrono::milliseconds limit,
                             std::size_t& done) override {
-        const platform::IoStatus status = ForwardingDevice::read(buffer, count, limit, done);
+        const platform::IoStatus status = platform::ForwardingDevice::read(buffer, count, limit, done);
         if (status == platform::IoStatus::Completed)
             backend_.log.addStep(com_, "read " + std::to_string(done));
         else

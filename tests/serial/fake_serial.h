@@ -57,6 +57,7 @@ public:
     platform::IoStatus read(std::uint8_t* buffer, std::size_t count, std::chrono::milliseconds limit,
                             std::size_t& done) override;
     bool deviceControl(std::uint32_t code, const std::uint8_t* data, std::size_t length) override;
+    bool lineErrorCounts(platform::LineErrorCounts&) override { return false; }
     bool isGone() const override { return false; }
     void close() override { closed_ = true; }
     bool isClosed() const override { return closed_; }

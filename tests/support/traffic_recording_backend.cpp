@@ -1,26 +1,26 @@
 #include "support/traffic_recording_backend.h"
 
 #include "platform/com_names.h"
-#include "support/forwarding_device.h"
+#include "platform/forwarding_device.h"
 
 namespace brenmoor::test {
 namespace {
 
-class RecordingDevice : public ForwardingDevice {
+class RecordingDevice : public platform::ForwardingDevice {
 public:
     RecordingDevice(platform::SerialHandle inner, int comNumber, TrafficRecordingBackend& backend)
-        : ForwardingDevice(std::move(inner)), com_(comNumber), backend_(backend) {}
+        : platform::ForwardingDevice(std::move(inner)), com_(comNumber), backend_(backend) {}
 
     platform::IoStatus write(const std::uint8_t* data, std::size_t count, std::chrono::milliseconds limit,
                              std::size_t& done) override {
         const auto started = std::chrono::steady_clock::now();
-        const platform::IoStatus status = ForwardingDevice::write(data, count, limit, done);
+        const platform::IoStatus status = platform::ForwardingDevice::write(data, count, limit, done);
         backend_.recordWrite(com_, started, data, done);
         return status;
     }
     platform::IoStatus read(std::uint8_t* buffer, std::size_t count, std::chrono::milliseconds limit,
                             std::size_t& done) override {
-        const platform::IoStatus status = ForwardingDevice::read(buffer, count, limit, done);
+        const platform::IoStatus status = platform::ForwardingDevice::read(buffer, count, limit, done);
         backend_.recordRead(com_, buffer, done);
         return status;
     }
