@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <condition_variable>
 #include <ctime>
 #include <map>
 #include <memory>
@@ -15,6 +14,7 @@
 #include "cli/traffic_tap.h"
 #include "config/command_flags.h"
 #include "config/registry_persistence.h"
+#include "engine/headless_window.h"
 #include "engine/panel_actions.h"
 #include "engine/test_session.h"
 #include "platform/line_timing.h"
@@ -66,38 +66,6 @@ private:
     std::vector<std::pair<int, std::string>> kept_;
 };
 
-class EndNotices : public platform::MainWindowNotices {
-public:
-    void postThreadDone(int) override {
-        {
-            std::lock_guard lock(mutex_);
-            ++done_;
-        }
-        posted_.notify_all();
-    }
-    void updateWindow() override {}
-    void waitFor(int count) {
-        std::unique_lock lock(mutex_);
-        posted_.wait(lock, [&] { return done_ >= count; });
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable posted_;
-    int done_ = 0;
-};
-
-class HeadlessConsole : public engine::ConsoleWindow {
-public:
-    engine::ConsoleModel* create() override {
-        model = std::make_unique<engine::ConsoleModel>();
-        return model.get();
-    }
-    void focus() override {}
-    void placeAndShow(int, int, int, int) override {}
-
-    std::unique_ptr<engine::ConsoleModel> model;
-};
 
 std::string utcNow() {
     const std::time_t now = std::time(nullptr);
@@ -175,8 +143,8 @@ int BurnInRun::run() {
 
     TrafficTap tap(*setup.backend);
     ReportingSink sink(messages_);
-    EndNotices notices;
-    HeadlessConsole console;
+    engine::ThreadEndCounter notices;
+    engine::HeadlessConsole console;
     config::CommandFlags flags;
     engine::TestSession session(tables, flags, tap, sink, notices, console);
     engine::PanelActions actions(session.engine());

@@ -15,24 +15,6 @@ platform::ComResolver guestResolver() {
     return resolver;
 }
 
-void ThreadEndCounter::postThreadDone(int) {
-    {
-        std::lock_guard lock(mutex_);
-        ++done_;
-    }
-    posted_.notify_all();
-}
-
-bool ThreadEndCounter::waitFor(int count, std::chrono::seconds limit) {
-    std::unique_lock lock(mutex_);
-    return posted_.wait_for(lock, limit, [&] { return done_ >= count; });
-}
-
-engine::ConsoleModel* HeadlessConsole::create() {
-    model = std::make_unique<engine::ConsoleModel>();
-    return model.get();
-}
-
 GuestSession::GuestSession(const std::vector<int>& ports) : ports_(ports) {
     config::ReadPortSettings(tables, platform::ProfileStore("/nonexistent/brenmoor-first-start"));
     for (int port = 0; port < config::kPortCount; ++port) tables.m_PortRegistry[port].nPortOpen = 0;

@@ -4,17 +4,15 @@
 // guest's /dev/ttyS(4 + p), every byte written and read recorded per port.
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <string>
 #include <vector>
 
 #include "config/port_settings.h"
 #include "config/command_flags.h"
-#include "engine/console_window.h"
+#include "engine/headless_window.h"
 #include "engine/panel_actions.h"
 #include "engine/test_session.h"
 #include "platform/com_port_backend.h"
@@ -28,28 +26,6 @@ namespace brenmoor::vm {
 std::string guestDevice(int port);
 // COM(4 + p) to guestDevice(p) for every port.
 platform::ComResolver guestResolver();
-
-class ThreadEndCounter : public platform::MainWindowNotices {
-public:
-    void postThreadDone(int port) override;
-    void updateWindow() override {}
-    // Waits until `count` end notices are in; false when `limit` passed first.
-    bool waitFor(int count, std::chrono::seconds limit);
-
-private:
-    std::mutex mutex_;
-    std::condition_variable posted_;
-    int done_ = 0;
-};
-
-class HeadlessConsole : public engine::ConsoleWindow {
-public:
-    engine::ConsoleModel* create() override;
-    void focus() override {}
-    void placeAndShow(int, int, int, int) override {}
-
-    std::unique_ptr<engine::ConsoleModel> model;
-};
 
 class GuestSession {
 public:
@@ -79,8 +55,8 @@ public:
 private:
     std::vector<int> ports_;
     config::CommandFlags flags_;
-    ThreadEndCounter ends_;
-    HeadlessConsole console_;
+    engine::ThreadEndCounter ends_;
+    engine::HeadlessConsole console_;
     engine::TestSession session_{tables, flags_, tally, messages, ends_, console_};
     engine::PanelActions actions_{session_.engine()};
 };
