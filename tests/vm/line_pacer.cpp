@@ -119,8 +119,8 @@ public:
         return chardevs_.back();
     }
 
-    void addLine(const std::string& spec) {
-        const std::vector<std::string> parts = split(spec, ':');
+    void addLine(const std::string& wiring) {
+        const std::vector<std::string> parts = split(wiring, ':');
         if (parts.size() == 3 && parts[0] == "echo") {
             const int fd = chardev(parts[1]).ours;
             directions_.emplace_back(parts[1], fd, fd, parseRate(parts[2]));
@@ -131,7 +131,7 @@ public:
             directions_.emplace_back(parts[1], a, b, rate);
             directions_.emplace_back(parts[2], b, a, rate);
         } else {
-            fail("bad line: " + spec);
+            fail("bad line: " + wiring);
         }
     }
 

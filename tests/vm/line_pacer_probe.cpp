@@ -21,11 +21,11 @@ std::map<std::string, int> lines(int argc, char** argv) {
     std::map<std::string, int> found;
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "-chardev") != 0) continue;
-        const std::string spec = argv[i + 1];
-        const auto id = spec.find("id=");
-        const auto fd = spec.find(",fd=");
+        const std::string chardev = argv[i + 1];
+        const auto id = chardev.find("id=");
+        const auto fd = chardev.find(",fd=");
         if (id == std::string::npos || fd == std::string::npos) continue;
-        found[spec.substr(id + 3, fd - id - 3)] = std::stoi(spec.substr(fd + 4));
+        found[chardev.substr(id + 3, fd - id - 3)] = std::stoi(chardev.substr(fd + 4));
     }
     return found;
 }
