@@ -199,7 +199,7 @@ int main(int argc, char** argv) {
     std::printf("gui_latency_p99_ms: %.2f\n", percentile(lateness, 0.99));
     std::printf("gui_latency_max_ms: %.2f\n", lateness.empty() ? 0.0 : *std::max_element(lateness.begin(), lateness.end()));
     std::printf("process_cpu_cores: %.2f\n", cpuUsed / elapsed);
-    std::printf("gui_thread_cpu_cores: %.2f\n", guiCpuUsed / elapsed);
+    std::printf("gui_thread_cpu_cores: %.3f\n", guiCpuUsed / elapsed);
     std::printf("rss_before_start_kib: %ld\n", rssBefore);
     for (const auto& [at, kib] : rss) std::printf("rss_at_%ds_kib: %ld\n", at, kib);
     std::printf("messages: %d\n", messages.count.load());

@@ -82,6 +82,11 @@ bool CSerialTestDlg::bindPanel(int port) {
     p.sent = std::make_unique<TrafficBox>(sent);
     p.received = std::make_unique<TrafficBox>(received);
     for (QPushButton* button : {p.run, p.stop, p.transfer}) button->setAutoDefault(false);
+    // The count changes at every batch while the port runs. Filling its corners with the
+    // dialog's own colour makes it opaque, so its repaint draws the box alone and not the
+    // panel's frame beneath it.
+    p.packetCount->setBackgroundRole(QPalette::Window);
+    p.packetCount->setAutoFillBackground(true);
     return true;
 }
 
