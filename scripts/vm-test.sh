@@ -171,11 +171,11 @@ run() { name=$1; shift; echo "brenmoor-vm: run $name"; "$@"; echo "brenmoor-vm: 
 mark() { echo "brenmoor-vm: mark $1"; }
 cli() {
   name=$1; shift
-  # Its standard error is a file, not the console, so it prints plain progress lines
-  # instead of redrawing a table on the terminal each second.
-  /tests/brenmoor-cli --json /tmp/$name.json "$@" 2>/tmp/$name.err
+  # Its output goes to files, not the console, so it prints plain progress lines instead
+  # of redrawing a table on the terminal each second; they are shown before the summary.
+  /tests/brenmoor-cli --json /tmp/$name.json "$@" >/tmp/$name.out 2>/tmp/$name.err
   status=$?
-  cat /tmp/$name.err
+  cat /tmp/$name.err /tmp/$name.out
   echo "brenmoor-vm: cli-exit $name $status"
   echo "brenmoor-vm: json $name"
   cat /tmp/$name.json
