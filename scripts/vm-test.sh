@@ -21,17 +21,21 @@ if [ "${1:-}" = "--bench" ]; then
   shift
 fi
 build=${1:-build/default}
-guest_timeout=150   # seconds from QEMU's start to the guest's power-off, boot included
+guest_timeout=180   # seconds from QEMU's start to the guest's power-off, boot included
 
 # The ports, as the guest names them (ttyS4 to ttyS7 on the first card, ttyS8 to ttyS11 on
 # the second), and their cables:
-#   ttyS4, ttyS5     no cable: only internal loopback can bring bytes back
+#   ttyS4            no cable: only internal loopback can bring bytes back
+#   ttyS5            an echo plug at 9600 bit/s that is pulled after returning 4800 bytes;
+#                    only the burn-in run with a pulled plug sends on it (the others loop
+#                    the port back internally, which keeps its bytes off the line)
 #   ttyS6, ttyS7     echo plugs at 9600 bit/s
 #   ttyS8 - ttyS9    null-modem cable at 9600 bit/s
 #   ttyS10 - ttyS11  null-modem cable, unpaced
-lines=(--line echo:ttyS6:9600 --line echo:ttyS7:9600
+pulled_after=4800   # bytes: about half-way through a 20 s run at the default delay
+lines=(--line echo:ttyS5:9600:pull=$pulled_after --line echo:ttyS6:9600 --line echo:ttyS7:9600
        --line pair:ttyS8:ttyS9:9600 --line pair:ttyS10:ttyS11:0)
-cards=(-device pci-serial-4x,chardev3=ttyS6,chardev4=ttyS7
+cards=(-device pci-serial-4x,chardev2=ttyS5,chardev3=ttyS6,chardev4=ttyS7
        -device pci-serial-4x,chardev1=ttyS8,chardev2=ttyS9,chardev3=ttyS10,chardev4=ttyS11)
 # Engine sessions at the defaults (alphabet line, 10 ms write delay, 9600 bit/s), each
 # port's far end given ttyS4 first: loop (internal loopback), echo (the plug), the port at
@@ -40,23 +44,33 @@ cards=(-device pci-serial-4x,chardev3=ttyS6,chardev4=ttyS7
 alone_wiring="- - - echo - - - -"                    # one port alone outruns its line
 session_wiring="loop loop echo echo ttyS9 ttyS8 loop loop"
 paced_checks="alone:ttyS7 session:ttyS6 session:ttyS7 session:ttyS8 session:ttyS9"
+# Burn-in runs of brenmoor-cli on all eight ports at 9600 bit/s with the default pattern and
+# delay, ports 1 to 8 being COM4 to COM11 and so ttyS4 to ttyS11. Every port has a return
+# path: internal loopback, the paced plugs on ports 3 and 4, the paced cable between ports 5
+# and 6. In the second run port 2 is on the plug that is pulled part-way.
+burn_in=(--profile /nonexistent/brenmoor-first-start --ports 1-8 --baud 9600 --seconds 20 --pair 5:6)
+for com in 4 5 6 7 8 9 10 11; do burn_in+=(--device "COM$com=/dev/ttyS$com"); done
+burn_in_runs="cli-all-pass cli-plug-pulled:2"   # for tests/vm/check_cli_runs.py
 
 programs=("$build/tests/platform/platform_tests"
           "$build/tests/vm/guest_port_state_test"
           "$build/tests/vm/guest_port_open_test"
           "$build/tests/vm/guest_engine_session_test"
+          "$build/src/cli/brenmoor-cli"
           "$build/bench/vm/guest_line_bench")
 pacer=$build/tests/vm/line_pacer
 
 # --- The test programs, built if the build directory is there ---------------------------
 if [ -f "$build/build.ninja" ] || [ -f "$build/Makefile" ]; then
   cmake --build "$build" --target line_pacer platform_tests guest_port_state_test \
-        guest_port_open_test guest_engine_session_test guest_line_bench
+        guest_port_open_test guest_engine_session_test brenmoor-cli guest_line_bench
 fi
 for program in "$pacer" "${programs[@]}"; do
   [ -x "$program" ] || { echo "vm-test: $program is missing: configure and build $build first"; exit 1; }
 done
-command -v qemu-system-x86_64 >/dev/null || { echo "vm-test: qemu-system-x86_64 is missing: run scripts/setup.sh"; exit 1; }
+for tool in qemu-system-x86_64 python3; do
+  command -v "$tool" >/dev/null || { echo "vm-test: $tool is missing: run scripts/setup.sh"; exit 1; }
+done
 
 # --- The guest's kernel and busybox, unpacked once per package version ------------------
 cache=${XDG_CACHE_HOME:-${HOME:-/tmp}/.cache}/brenmoor-vm
@@ -116,7 +130,9 @@ EOF
 # What the guest runs. Every program's output goes to the console. "run NAME command"
 # frames a program with "brenmoor-vm: run NAME" and "brenmoor-vm: exit NAME STATUS", so a
 # program that cannot start or ends early counts as failed; "mark NAME" makes the pacer
-# print what each line has carried so far.
+# print what each line has carried so far. "cli NAME options" runs brenmoor-cli and prints
+# its exit status ("brenmoor-vm: cli-exit NAME STATUS") and its JSON report between
+# "brenmoor-vm: json NAME" and "brenmoor-vm: json-end NAME".
 if [ "$mode" = test ]; then
   cat >"$root/plan" <<EOF
 run contract su -s /bin/sh nobody -c "BRENMOOR_UART=/dev/ttyS8 BRENMOOR_UART_PEER=/dev/ttyS9 /tests/platform_tests --gtest_filter='*/GuestUart.*'"
@@ -128,6 +144,12 @@ mark alone-end
 mark session-start
 run session env BRENMOOR_SESSION_NAME=session BRENMOOR_SESSION_SECONDS=30 BRENMOOR_SESSION_WIRING="$session_wiring" /tests/guest_engine_session_test
 mark session-end
+mark cli-all-pass-start
+cli cli-all-pass ${burn_in[*]} --plug 3,4
+mark cli-all-pass-end
+mark cli-plug-pulled-start
+cli cli-plug-pulled ${burn_in[*]} --plug 2,3,4
+mark cli-plug-pulled-end
 EOF
 else
   echo "run bench env BRENMOOR_BENCH_PORT=/dev/ttyS6 /tests/guest_line_bench" >"$root/plan"
@@ -147,6 +169,19 @@ echo "brenmoor-vm: guest up; the cards' UARTs:"
 grep -E '^([4-9]|1[01]):' /proc/tty/driver/serial
 run() { name=$1; shift; echo "brenmoor-vm: run $name"; "$@"; echo "brenmoor-vm: exit $name $?"; }
 mark() { echo "brenmoor-vm: mark $1"; }
+cli() {
+  name=$1; shift
+  # Its output goes to files, not the console, so it prints plain progress lines instead
+  # of redrawing a table on the terminal each second; they are shown before the summary.
+  /tests/brenmoor-cli --json /tmp/$name.json "$@" >/tmp/$name.out 2>/tmp/$name.err
+  status=$?
+  cat /tmp/$name.err /tmp/$name.out
+  echo "brenmoor-vm: cli-exit $name $status"
+  echo "brenmoor-vm: json $name"
+  cat /tmp/$name.json
+  echo
+  echo "brenmoor-vm: json-end $name"
+}
 . /plan
 echo "brenmoor-vm: done"
 poweroff -f
@@ -178,7 +213,9 @@ if [ "$mode" = bench ]; then
 fi
 
 # --- Results: every test case the guest ran, and the host's own checks -------------------
-tr -d '\r' <"$log" | awk -v checks="$paced_checks" -v status="$pacer_status" '
+# Each burn-in run is a case, passed when its report, exit status and lines agree.
+{ tr -d '\r' <"$log"; tr -d '\r' <"$log" | python3 tests/vm/check_cli_runs.py $burn_in_runs; } |
+  awk -v checks="$paced_checks" -v status="$pacer_status" '
   /^brenmoor-vm: run /    { program_started = started; program_ended = ended; program_failed = failed }
   /^brenmoor-vm: exit /   {
     # A program that ran no case, stopped in the middle of one, or failed without a failed
@@ -197,6 +234,8 @@ tr -d '\r' <"$log" | awk -v checks="$paced_checks" -v status="$pacer_status" '
   /^brenmoor-vm: [a-z]+ ttyS[0-9]+ packets / { packets[$2, $3] = $5 }
   /^pacer: [a-z]+-(start|end) /             { for (i = 3; i <= NF; i++) { split($i, kv, "="); count[$2, kv[1]] = kv[2] } }
   /^brenmoor-vm: done/                      { done = 1 }
+  /^host-check: cli [a-z-]+ ok$/            { passed++ }
+  /^host-check: cli [a-z-]+ FAILED: /       { failed++; print }
   END {
     # A paced line carried what its port counted as sent, within one 39-byte packet.
     n = split(checks, list, " ")

@@ -5,12 +5,16 @@
 // across it. An echo plug sends a line's bytes back on the same socket; a null-modem cable
 // carries each side's bytes to the other.
 //
-//   line_pacer [--timeout S] [--line echo:ID:RATE | --line pair:ID:ID:RATE]... -- emulator args
+//   line_pacer [--timeout S] [--line echo:ID:RATE[:pull=BYTES] | --line pair:ID:ID:RATE]...
+//              -- emulator args
 //
 // ID is the chardev id the emulator command uses (the guest port's name, e.g. ttyS6); RATE
-// is in bit/s, 0 for an unpaced line. The emulator's output is passed through; when the
-// guest prints a line "brenmoor-vm: mark NAME", this prints "pacer: NAME ID=N ..." with the
-// bytes each line has carried so far, by sending port, and "pacer: end ..." at the end.
+// is in bit/s, 0 for an unpaced line. An echo plug with pull=BYTES is pulled once it has
+// sent that many bytes back: the line still takes the port's bytes at its rate, and they go
+// nowhere. The emulator's output is passed through; when the guest prints a line
+// "brenmoor-vm: mark NAME", this prints "pacer: NAME ID=N ..." with the bytes each line has
+// taken so far, by sending port, and "pacer: end ..." at the end. A pulled plug is reported
+// as "pacer: ID plug pulled after BYTES bytes" at the end of the console line under way.
 // Exits with the emulator's status, or 124 when it ran past the time-out and was killed.
 
 #include <fcntl.h>
@@ -51,8 +55,8 @@ struct Chardev {
 // One direction of a line: the bytes the guest sent on port `from` (read from `source`) go
 // to `sink`.
 struct Direction {
-    Direction(std::string sender, int in, int out, double rate)
-        : from(std::move(sender)), source(in), sink(out), bytesPerSecond(rate) {}
+    Direction(std::string sender, int in, int out, double rate, std::optional<long long> pull = std::nullopt)
+        : from(std::move(sender)), source(in), sink(out), bytesPerSecond(rate), pullAfter(pull) {}
 
     std::string from;
     int source = -1;
@@ -61,11 +65,18 @@ struct Direction {
     double credit = 0;
     Clock::time_point last = Clock::now();
     std::vector<char> pending;
-    long long carried = 0;
+    std::optional<long long> pullAfter;  // the bytes an echo plug returns before it is pulled
+    long long returned = 0;
+    long long carried = 0;  // taken from the sending port, returned or not
     bool ended = false;  // the emulator closed the line
     bool idle = true;    // nothing to carry when last asked
 
     bool unpaced() const { return bytesPerSecond == 0; }
+    // How many of `got` bytes just taken from the port still go on; the rest are dropped.
+    std::size_t passing(std::size_t got) const {
+        if (!pullAfter) return got;
+        return static_cast<std::size_t>(std::clamp<long long>(*pullAfter - returned, 0, static_cast<long long>(got)));
+    }
     void earn(Clock::time_point now) {
         if (unpaced()) return;
         const double limit = idle ? 1.0 : std::max(1.0, kMaxLateness * bytesPerSecond);
@@ -87,6 +98,13 @@ std::vector<std::string> split(const std::string& text, char separator) {
     std::stringstream stream(text);
     for (std::string part; std::getline(stream, part, separator);) parts.push_back(part);
     return parts;
+}
+
+long long parsePullBytes(const std::string& text) {
+    char* end = nullptr;
+    const long long count = std::strtoll(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || count <= 0) fail("bad byte count for a pull: " + text);
+    return count;
 }
 
 double parseRate(const std::string& text) {
@@ -121,9 +139,14 @@ public:
 
     void addLine(const std::string& wiring) {
         const std::vector<std::string> parts = split(wiring, ':');
-        if (parts.size() == 3 && parts[0] == "echo") {
+        if ((parts.size() == 3 || parts.size() == 4) && parts[0] == "echo") {
+            std::optional<long long> pull;
+            if (parts.size() == 4) {
+                if (parts[3].rfind("pull=", 0) != 0) fail("bad line: " + wiring);
+                pull = parsePullBytes(parts[3].substr(5));
+            }
             const int fd = chardev(parts[1]).ours;
-            directions_.emplace_back(parts[1], fd, fd, parseRate(parts[2]));
+            directions_.emplace_back(parts[1], fd, fd, parseRate(parts[2]), pull);
         } else if (parts.size() == 4 && parts[0] == "pair") {
             const int a = chardev(parts[1]).ours;
             const int b = chardev(parts[2]).ours;
@@ -148,6 +171,9 @@ public:
         for (Chardev& c : chardevs_) close(c.theirs);
     }
 
+    // What happened to the lines since last asked, one line of text each.
+    std::vector<std::string> takeNotices() { return std::exchange(notices_, {}); }
+
     std::string counts() const {
         std::string line;
         for (const Direction& d : directions_) line += " " + d.from + "=" + std::to_string(d.carried);
@@ -170,7 +196,9 @@ public:
                 }
                 d.idle = got < 0;
                 if (got > 0) {
-                    d.pending.assign(buffer, buffer + got);
+                    const std::size_t passing = d.passing(static_cast<std::size_t>(got));
+                    d.pending.assign(buffer, buffer + passing);
+                    d.carried += got - static_cast<ssize_t>(passing);
                     if (!d.unpaced()) d.credit -= static_cast<double>(got);
                 }
             }
@@ -179,6 +207,9 @@ public:
                 if (put > 0) {
                     d.pending.erase(d.pending.begin(), d.pending.begin() + put);
                     d.carried += put;
+                    d.returned += put;
+                    if (d.pullAfter && d.returned == *d.pullAfter)
+                        notices_.push_back(d.from + " plug pulled after " + std::to_string(d.returned) + " bytes");
                 }
             }
             if (d.pending.empty()) {
@@ -205,12 +236,14 @@ private:
 
     std::vector<Chardev> chardevs_;
     std::vector<Direction> directions_;
+    std::vector<std::string> notices_;
 };
 
-// Passes the emulator's output through and answers the guest's marks with the counts.
+// Passes the emulator's output through, answers the guest's marks with the counts and puts
+// the pacer's notices between the console's lines.
 class ConsoleWatch {
 public:
-    explicit ConsoleWatch(const Pacer& pacer) : pacer_(pacer) {}
+    explicit ConsoleWatch(Pacer& pacer) : pacer_(pacer) {}
 
     void take(const char* data, std::size_t size) {
         std::fwrite(data, 1, size, stdout);
@@ -227,12 +260,27 @@ public:
                 std::printf("pacer: %s%s\n", name.c_str(), pacer_.counts().c_str());
             }
             line_.clear();
+            showNotices();
         }
         std::fflush(stdout);
     }
 
+    // Only between lines, so a notice never splits one of the guest's.
+    void showNotices() {
+        if (!line_.empty()) return;
+        for (const std::string& notice : pacer_.takeNotices()) std::printf("pacer: %s\n", notice.c_str());
+        std::fflush(stdout);
+    }
+
+    // Ends the emulator's last line if it had no line end, and shows what is left.
+    void finish() {
+        if (!line_.empty()) std::printf("\n");
+        line_.clear();
+        showNotices();
+    }
+
 private:
-    const Pacer& pacer_;
+    Pacer& pacer_;
     std::string line_;
 };
 
@@ -297,6 +345,7 @@ int main(int argc, char** argv) {
             while ((got = read(output[0], buffer, sizeof buffer)) > 0) console.take(buffer, static_cast<std::size_t>(got));
             if (got == 0) outputOpen = false;
         }
+        console.showNotices();
         int childStatus = 0;
         if (!status && waitpid(child, &childStatus, WNOHANG) == child) status = childStatus;
         if (!status && !timedOut && Clock::now() > deadline) {
@@ -309,6 +358,7 @@ int main(int argc, char** argv) {
     ssize_t got;
     while (outputOpen && (got = read(output[0], buffer, sizeof buffer)) > 0)
         console.take(buffer, static_cast<std::size_t>(got));
+    console.finish();
     std::printf("pacer: end%s\n", pacer.counts().c_str());
     if (timedOut) return 124;
     if (WIFEXITED(*status)) return WEXITSTATUS(*status);

@@ -3,8 +3,11 @@
 //
 //   line_pacer_probe cross   "ping" out on a, back in on b; "pong" out on b, in on a;
 //                            96 bytes out and back on the plug c, timed; then a mark
+//   line_pacer_probe pull    96 bytes out on the plug c, which is pulled part-way: says
+//                            how many came back before nothing more did
 //   line_pacer_probe hang    never ends
 
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -60,6 +63,22 @@ int main(int argc, char** argv) {
         for (;;) std::this_thread::sleep_for(std::chrono::seconds(1));
     }
     std::map<std::string, int> fds = lines(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "pull") == 0) {
+        if (fds.count("c") == 0) {
+            std::printf("probe: no line c\n");
+            return 1;
+        }
+        // An unpaced plug takes the 96 bytes in one read and returns what passes in one
+        // write, so anything returned beyond the pull would be waiting already.
+        send(fds["c"], std::string(96, 'x'));
+        std::string back = receive(fds["c"], 40);
+        fcntl(fds["c"], F_SETFL, fcntl(fds["c"], F_GETFL) | O_NONBLOCK);
+        char extra[96];
+        const ssize_t more = read(fds["c"], extra, sizeof extra);
+        if (more > 0) back.append(extra, static_cast<std::size_t>(more));
+        std::printf("probe: pulled plug returned %zu bytes\n", back.size());
+        return 0;
+    }
     if (fds.count("a") == 0 || fds.count("b") == 0 || fds.count("c") == 0) {
         std::printf("probe: no lines a, b and c\n");
         return 1;

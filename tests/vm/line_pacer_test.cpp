@@ -1,6 +1,6 @@
 // The line pacer on the host, with a probe in the emulator's place: lines cross and come
-// back, the counts follow the marks, the emulator's status comes through, a line is paced
-// and a run that does not end is stopped.
+// back, the counts follow the marks, the emulator's status comes through, a line is paced,
+// a plug can be pulled and a run that does not end is stopped.
 
 #include <sys/wait.h>
 
@@ -44,6 +44,14 @@ TEST(LinePacer, CarriesEachLineBothWaysCountsAtTheMarksAndPassesTheStatusOn) {
     EXPECT_GE(std::stod(match[1].str()), 0.09);
 }
 
+TEST(LinePacer, APulledPlugReturnsItsBytesThenTakesTheRestToNowhere) {
+    const PacerRun run = runPacer("--line echo:c:0:pull=40 -- " LINE_PACER_PROBE " pull");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("probe: pulled plug returned 40 bytes\n"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("pacer: c plug pulled after 40 bytes\n"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("pacer: end c=96\n"), std::string::npos) << run.output;
+}
+
 TEST(LinePacer, StopsAnEmulatorThatRunsPastTheTimeOut) {
     const PacerRun run = runPacer("--timeout 0.2 --line echo:c:0 -- " LINE_PACER_PROBE " hang");
     EXPECT_EQ(run.status, 124) << run.output;
@@ -51,7 +59,8 @@ TEST(LinePacer, StopsAnEmulatorThatRunsPastTheTimeOut) {
 }
 
 TEST(LinePacer, RefusesALineItCannotRead) {
-    for (const char* line : {"echo:c", "pair:a:9600", "echo:c:fast", "wire:a:b:0"}) {
+    for (const char* line : {"echo:c", "pair:a:9600", "echo:c:fast", "wire:a:b:0", "echo:c:0:pull=0",
+                             "echo:c:0:pull=many", "echo:c:0:40", "pair:a:b:0:pull=40"}) {
         const PacerRun run = runPacer(std::string("--line ") + line + " -- " LINE_PACER_PROBE " cross");
         EXPECT_EQ(run.status, 2) << line << ": " << run.output;
     }
