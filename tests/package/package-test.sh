@@ -42,6 +42,7 @@ cleanup() {
     fi
 }
 trap cleanup EXIT
+trap 'exit 1' INT TERM HUP
 
 # --- The package --------------------------------------------------------------------------
 echo "== package: build"
@@ -61,7 +62,7 @@ else
 fi
 
 files=$work/files
-dpkg-deb -x "$deb" "$files"
+timeout 120 dpkg-deb -x "$deb" "$files"
 if timeout 60 desktop-file-validate "$files"/usr/share/applications/*.desktop; then pass "desktop-file-validate"
 else fail "desktop-file-validate" "the desktop entry is not valid"; fi
 if timeout 60 appstreamcli validate --no-net "$files"/usr/share/metainfo/*.metainfo.xml; then pass "appstreamcli validate"
@@ -93,7 +94,7 @@ if [ ! -f "$tarball" ]; then
 fi
 root=$work/root
 mkdir "$root"
-if ! "${as_root[@]}" tar -xf "$tarball" -C "$root"; then
+if ! timeout 300 "${as_root[@]}" tar -xf "$tarball" -C "$root"; then
     fail "test root" "$tarball cannot be unpacked"
     rm -f "$tarball"
     finish

@@ -42,7 +42,8 @@ dpkg -L brenmoor >/tmp/package-files
 
 # A fresh user: no profile, no settings of a previous run; a session's runtime directory.
 user_home=$(mktemp -d)
-export HOME=$user_home XDG_CONFIG_HOME=$user_home/.config XDG_RUNTIME_DIR=$(mktemp -d) QT_QPA_PLATFORM=offscreen
+runtime_dir=$(mktemp -d)
+export HOME=$user_home XDG_CONFIG_HOME=$user_home/.config XDG_RUNTIME_DIR=$runtime_dir QT_QPA_PLATFORM=offscreen
 profile=$XDG_CONFIG_HOME/Brenmoor/Brenmoor.ini
 
 expect_output "brenmoor-cli --version" "brenmoor-cli $version" brenmoor-cli --version
