@@ -501,10 +501,14 @@ void AppShellTest::helpDocumentFoundWhenInstalled() {
     QVERIFY(directories[0] == std::filesystem::current_path());
     // The current directory left out: whatever a developer's holds does not count here.
     const std::vector<std::filesystem::path> installed(directories.begin() + 1, directories.end());
-    QVERIFY(app::findHelpDocument(installed) == data / "BrenmoorConfig.doc");
+    const auto isFound = [&](const std::filesystem::path& document) {
+        const auto found = app::findHelpDocument(installed);
+        return found && std::filesystem::equivalent(*found, document);
+    };
+    QVERIFY(isFound(data / "BrenmoorConfig.doc"));
     // A document beside the executable (a build tree) comes first.
     std::ofstream(bin / "BrenmoorConfig.doc") << "beside";
-    QVERIFY(app::findHelpDocument(installed) == bin / "BrenmoorConfig.doc");
+    QVERIFY(isFound(bin / "BrenmoorConfig.doc"));
 }
 
 void AppShellTest::documentFileOnCommandLine() {
