@@ -76,6 +76,15 @@ for page in "$files"/usr/share/man/man1/*.1.gz; do
         fail "man $name" "it does not render cleanly: $warnings"
     fi
 done
+# Each page names every option its program's --help lists.
+for program in brenmoor brenmoor-cli; do
+    options=$(QT_QPA_PLATFORM=offscreen timeout 30 "$files/usr/bin/$program" --help 2>/dev/null |
+              grep -o -- '--[a-z][a-z-]*' | sort -u)
+    page=$(LC_ALL=C.UTF-8 MANWIDTH=200 timeout 60 man -l "$files/usr/share/man/man1/$program.1.gz" 2>/dev/null)
+    missing=$(for option in $options; do grep -qE -- "$option([^a-z-]|\$)" <<<"$page" || echo "$option"; done)
+    if [ -n "$options" ] && [ -z "$missing" ]; then pass "$program(1) names every option"
+    else fail "$program(1) names every option" "missing: ${missing:-(no options listed)}"; fi
+done
 if file "$files"/usr/share/icons/hicolor/48x48/apps/*.png | grep -q 'PNG image data, 48 x 48'; then pass "48 px icon"
 else fail "48 px icon" "the PNG icon is not 48 x 48"; fi
 
