@@ -30,7 +30,6 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/60-brenmoor-rx-trigger.rules DESTINATION
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME brenmoor)
-set(CPACK_PACKAGE_VENDOR "The Brenmoor developers")
 set(CPACK_PACKAGE_CONTACT "Brenmoor maintainers <maintainers@brenmoor.example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "test and configuration tool for an 8-port PCI serial card")
 # Lines under 80 characters, as Debian's description field wants them.
