@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests (python3 reads the runner's JSON and JUnit
-# reports), the screenshots and the guest bench (scripts/vm-test.sh: QEMU) need, when missing.
+# reports), the screenshots, the guest bench (scripts/vm-test.sh: QEMU) and the package and
+# its test (tests/package/package-test.sh: dpkg-dev, mmdebstrap and the checkers) need, when
+# missing.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev libx11-dev libgl-dev xvfb xauth fonts-dejavu-extra qemu-system-x86 python3)
+          qt6-base-dev libx11-dev libgl-dev xvfb xauth fonts-dejavu-extra qemu-system-x86 python3
+          dpkg-dev file mmdebstrap lintian desktop-file-utils appstream man-db)
 
 missing=()
 for p in "${packages[@]}"; do

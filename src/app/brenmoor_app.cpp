@@ -43,7 +43,7 @@ CBrenmoorApp::CBrenmoorApp(QStringList arguments)
       m_fileChooser(std::make_unique<QtFileChooser>()),
       m_helpDirectories(helpDocumentDirectories()) {
     QCoreApplication::setApplicationName(QString::fromLatin1(res::kAppTitle));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.4.0.0"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(BRENMOOR_VERSION));
     m_closeRetry.setSingleShot(true);
     m_closeRetry.setInterval(kCloseRetryMs);
     connect(&m_closeRetry, &QTimer::timeout, this, &CBrenmoorApp::closeMainWindow);

@@ -8,13 +8,20 @@
 
 namespace brenmoor::app {
 
-std::vector<std::filesystem::path> helpDocumentDirectories() {
+std::vector<std::filesystem::path> helpDocumentDirectories(const std::filesystem::path& executableDirectory) {
     std::vector<std::filesystem::path> directories;
     std::error_code error;
     const std::filesystem::path current = std::filesystem::current_path(error);
     if (!error) directories.push_back(current);
-    directories.emplace_back(QCoreApplication::applicationDirPath().toStdString());
+    directories.push_back(executableDirectory);
+    // Installed, the data directory sits at the same place relative to the executable
+    // whatever the prefix.
+    directories.push_back((executableDirectory / BRENMOOR_DATA_FROM_BIN).lexically_normal());
     return directories;
+}
+
+std::vector<std::filesystem::path> helpDocumentDirectories() {
+    return helpDocumentDirectories(QCoreApplication::applicationDirPath().toStdString());
 }
 
 std::optional<std::filesystem::path> findHelpDocument(const std::vector<std::filesystem::path>& directories) {

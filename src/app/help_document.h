@@ -1,6 +1,7 @@
 #pragma once
 // The help document command: the configuration help file is looked for by name in the
-// current directory, then beside the executable, and handed to the desktop to open.
+// current directory, then beside the executable, then in the installed data directory, and
+// handed to the desktop to open.
 
 #include <QUrl>
 #include <filesystem>
@@ -12,7 +13,10 @@
 
 namespace brenmoor::app {
 
-// The directories looked in, in order: the current directory, then the executable's.
+// The directories looked in, in order: the current directory, the executable's, then the
+// data directory an installation puts beside the executable's (share/brenmoor).
+std::vector<std::filesystem::path> helpDocumentDirectories(const std::filesystem::path& executableDirectory);
+// The same for the running executable.
 std::vector<std::filesystem::path> helpDocumentDirectories();
 
 // The first regular file named like the help document in `directories`.

@@ -17,6 +17,7 @@
 #include <sstream>
 
 #include "app/document_window.h"
+#include "app/help_document.h"
 #include "app/main_frame.h"
 #include "app_test_support.h"
 #include "config/registry_persistence.h"
@@ -85,6 +86,7 @@ private slots:
     void configLoadFailureReportedToMainWindow();
     void helpDocumentMissingIsReported();
     void helpDocumentFoundIsOpened();
+    void helpDocumentFoundWhenInstalled();
     void documentFileOnCommandLine();
 };
 
@@ -483,6 +485,30 @@ void AppShellTest::helpDocumentFoundIsOpened() {
     run.frame().commands().action(res::kCmdHelpDocument)->trigger();
     QCOMPARE(openedUrl, QUrl::fromLocalFile(QString::fromStdString(second.file("BrenmoorConfig.doc").string())));
     QVERIFY(run.messages().messages().empty());
+}
+
+void AppShellTest::helpDocumentFoundWhenInstalled() {
+    // An installed tree: the executable in bin/, the document in share/brenmoor/.
+    test::TempDir prefix;
+    const auto bin = prefix.file("bin");
+    const auto data = prefix.file("share") / "brenmoor";
+    std::filesystem::create_directories(bin);
+    std::filesystem::create_directories(data);
+    std::ofstream(data / "BrenmoorConfig.doc") << "installed";
+
+    const auto directories = app::helpDocumentDirectories(bin);
+    QCOMPARE(directories.size(), std::size_t{3});
+    QVERIFY(directories[0] == std::filesystem::current_path());
+    // The current directory left out: whatever a developer's holds does not count here.
+    const std::vector<std::filesystem::path> installed(directories.begin() + 1, directories.end());
+    const auto isFound = [&](const std::filesystem::path& document) {
+        const auto found = app::findHelpDocument(installed);
+        return found && std::filesystem::equivalent(*found, document);
+    };
+    QVERIFY(isFound(data / "BrenmoorConfig.doc"));
+    // A document beside the executable (a build tree) comes first.
+    std::ofstream(bin / "BrenmoorConfig.doc") << "beside";
+    QVERIFY(isFound(bin / "BrenmoorConfig.doc"));
 }
 
 void AppShellTest::documentFileOnCommandLine() {
