@@ -42,8 +42,7 @@ CBrenmoorApp::CBrenmoorApp(QStringList arguments)
       m_tables(std::make_unique<config::SettingsTables>()),
       m_fileChooser(std::make_unique<QtFileChooser>()),
       m_helpDirectories(helpDocumentDirectories()) {
-    QCoreApplication::setApplicationName(QString::fromLatin1(res::kAppTitle));
-    QCoreApplication::setApplicationVersion(QStringLiteral(BRENMOOR_VERSION));
+    identifyApplication();
     m_closeRetry.setSingleShot(true);
     m_closeRetry.setInterval(kCloseRetryMs);
     connect(&m_closeRetry, &QTimer::timeout, this, &CBrenmoorApp::closeMainWindow);

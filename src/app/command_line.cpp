@@ -1,6 +1,10 @@
 #include "app/command_line.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
+#include <string_view>
+
+#include "res/app_strings.h"
 
 namespace brenmoor::app {
 
@@ -58,6 +62,26 @@ CommandLineResult parseCommandLine(const QStringList& arguments) {
     if (parser.isSet(profile)) options.profile = parser.value(profile).toStdString();
     if (!files.isEmpty()) options.documentFile = files.front().toStdString();
     return result;
+}
+
+bool asksForHelpOrVersion(int argc, const char* const argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--") return false;
+        for (const std::string_view name : {"-h", "--help", "-?", "--help-all", "-v", "--version"})
+            if (argument == name) return true;
+    }
+    return false;
+}
+
+std::string answerHelpOrVersion(const QStringList& arguments) {
+    identifyApplication();
+    return parseCommandLine(arguments).error;
+}
+
+void identifyApplication() {
+    QCoreApplication::setApplicationName(QString::fromLatin1(res::kAppTitle));
+    QCoreApplication::setApplicationVersion(QStringLiteral(BRENMOOR_VERSION));
 }
 
 }  // namespace brenmoor::app

@@ -30,4 +30,16 @@ struct CommandLineResult {
 // end the process.
 CommandLineResult parseCommandLine(const QStringList& arguments);
 
+// Whether the line asks for help or the version: text for the terminal, which must not need
+// a display, so it is answered before the window system is opened.
+bool asksForHelpOrVersion(int argc, const char* const argv[]);
+
+// Answers such a line; a core application must exist. Prints the text and ends the process,
+// or returns what is wrong with the line: empty when the flag was another option's value
+// and the tool starts as usual.
+std::string answerHelpOrVersion(const QStringList& arguments);
+
+// The name and version that --version, the window and the settings go by.
+void identifyApplication();
+
 }  // namespace brenmoor::app

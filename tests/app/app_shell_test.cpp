@@ -8,6 +8,7 @@
 #include <QMdiArea>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
@@ -88,6 +89,8 @@ private slots:
     void helpDocumentFoundIsOpened();
     void helpDocumentFoundWhenInstalled();
     void documentFileOnCommandLine();
+    void helpAndVersionNeedNoDisplay_data();
+    void helpAndVersionNeedNoDisplay();
 };
 
 void AppShellTest::firstStartWithEmptyProfile() {
@@ -519,6 +522,34 @@ void AppShellTest::documentFileOnCommandLine() {
     QVERIFY(run.started());
     QCOMPARE(run.frame().mdiArea()->subWindowList().size(), 1);
     QCOMPARE(run.app().recentFileList().entries(), std::vector<std::string>{document.string()});
+}
+
+
+void AppShellTest::helpAndVersionNeedNoDisplay_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("printed");  // what the output holds
+    QTest::newRow("--version") << QStringList{"--version"} << 0 << QStringLiteral("Brenmoor " BRENMOOR_VERSION "\n");
+    QTest::newRow("-h") << QStringList{"-h"} << 0 << QStringLiteral("--simulated-card");
+    QTest::newRow("a bad option with --help") << QStringList{"--bogus", "--help"} << 1 << QStringLiteral("bogus");
+}
+
+// On a machine with no display (a terminal, a package check), the window system must not be
+// opened just to print text: it aborts there.
+void AppShellTest::helpAndVersionNeedNoDisplay() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, printed);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(QString::fromLatin1(name));
+    QProcess tool;
+    tool.setProcessEnvironment(environment);
+    tool.start(QStringLiteral(BRENMOOR_EXECUTABLE), arguments);
+    QVERIFY(tool.waitForFinished(10000));
+    QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(tool.exitCode(), exitCode);
+    const QString output = QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError());
+    QVERIFY2(output.contains(printed), qPrintable(output));
 }
 
 QTEST_MAIN(AppShellTest)

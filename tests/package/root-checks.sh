@@ -48,7 +48,8 @@ profile=$XDG_CONFIG_HOME/Brenmoor/Brenmoor.ini
 
 expect_output "brenmoor-cli --version" "brenmoor-cli $version" brenmoor-cli --version
 check "brenmoor-cli run on the simulated card" 60 brenmoor-cli --simulated-card --ports 1 --seconds 2
-expect_output "brenmoor --version" "Brenmoor $version" brenmoor --version
+# With no display at all: the version is text for the terminal.
+expect_output "brenmoor --version" "Brenmoor $version" env -u QT_QPA_PLATFORM -u DISPLAY brenmoor --version
 
 # The desktop entry starts a program on the PATH, with an icon the theme has.
 desktop=/usr/share/applications/org.brenmoor.Brenmoor.desktop
