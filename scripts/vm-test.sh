@@ -117,6 +117,8 @@ for program in "${programs[@]}"; do
     cp -L "$library" "$root$library"
   done
 done
+# The package's udev rule for the receive trigger, run by the port-open checks as udev would.
+cp packaging/60-brenmoor-rx-trigger.rules "$root/tests/"
 cat >"$root/etc/passwd" <<'EOF'
 root:x:0:0:root:/root:/bin/sh
 nobody:x:65534:65534:nobody:/nonexistent:/bin/sh
@@ -137,7 +139,7 @@ if [ "$mode" = test ]; then
   cat >"$root/plan" <<EOF
 run contract su -s /bin/sh nobody -c "BRENMOOR_UART=/dev/ttyS8 BRENMOOR_UART_PEER=/dev/ttyS9 /tests/platform_tests --gtest_filter='*/GuestUart.*'"
 run port-state env BRENMOOR_UART=/dev/ttyS10 /tests/guest_port_state_test
-run port-open env BRENMOOR_UART=/dev/ttyS4 /tests/guest_port_open_test
+run port-open env BRENMOOR_UART=/dev/ttyS4 BRENMOOR_UART_PEER=/dev/ttyS5 BRENMOOR_TRIGGER_RULE=/tests/60-brenmoor-rx-trigger.rules /tests/guest_port_open_test
 mark alone-start
 run alone env BRENMOOR_SESSION_NAME=alone BRENMOOR_SESSION_SECONDS=10 BRENMOOR_SESSION_WIRING="$alone_wiring" /tests/guest_engine_session_test
 mark alone-end

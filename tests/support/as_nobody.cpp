@@ -29,7 +29,7 @@ void writeAll(int fd, const std::string& text) {
 
 }  // namespace
 
-std::string runAsNobody(const std::function<std::string()>& action) {
+std::string runAsNobody(const std::function<std::string()>& action, const std::vector<gid_t>& groups) {
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0) throw std::runtime_error(std::string("pipe: ") + std::strerror(errno));
     platform::UniqueFd readEnd(ends[0]);
@@ -40,7 +40,7 @@ std::string runAsNobody(const std::function<std::string()>& action) {
     if (child < 0) throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
     if (child == 0) {
         readEnd.reset();
-        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(kCouldNotDrop);
+        if (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(kCouldNotDrop);
         writeAll(writeEnd.get(), action());
         ::_exit(0);
     }

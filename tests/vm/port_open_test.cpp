@@ -2,9 +2,12 @@
 // QEMU's cards, like any card with a 1.8432 MHz clock, do not take 230400 bit/s and above:
 // the kernel keeps the old rate. The 8250 driver loops back, and answers a request for the
 // RS-485 state but refuses to set it. Run in the guest on BRENMOOR_UART, a port with no
-// cable, tested on internal loopback.
+// cable, tested on internal loopback; the receive trigger's udev rule (BRENMOOR_TRIGGER_RULE)
+// is run for that port and not for BRENMOOR_UART_PEER.
 
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -13,25 +16,31 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <ostream>
+#include <regex>
+#include <sstream>
 
 #include "guest_session.h"
 #include "platform/com_names.h"
+#include "support/as_nobody.h"
 
 namespace brenmoor::vm {
 namespace {
 
 using namespace std::chrono_literals;
 
-// The port index BRENMOOR_UART names, or -1 with the reason to skip.
-int portUnderTest(std::string& reason) {
-    const char* uart = std::getenv("BRENMOOR_UART");
-    if (!uart) reason = "BRENMOOR_UART is set only by the guest bench";
+// The port index the environment variable names, or -1 with the reason to skip.
+int portNamedBy(const char* variable, std::string& reason) {
+    const char* uart = std::getenv(variable);
+    if (!uart) reason = std::string(variable) + " is set only by the guest bench";
     for (int p = 0; uart && p < config::kPortCount; ++p)
         if (guestDevice(p) == uart) return p;
     if (uart) reason = std::string(uart) + " is none of the guest's UARTs";
     return -1;
 }
+
+int portUnderTest(std::string& reason) { return portNamedBy("BRENMOOR_UART", reason); }
 
 // Leaves the port's tty at `speed`, as an earlier program would; the kernel keeps a
 // serial port's settings between opens.
@@ -108,6 +117,85 @@ TEST(GuestPortExtras, OnlyTheExtrasTheUartHonoursAreListed) {
     EXPECT_FALSE(extras->rs485) << platform::describeExtras(*extras);
     EXPECT_FALSE(extras->infrared) << platform::describeExtras(*extras);
     device->close();
+}
+
+// Runs the commands of the udev rule's RUN keys for `device`, as udev does when the port
+// appears: %p is the device's path under /sys. Returns what went wrong, if anything.
+std::string runUdevRule(const std::string& ruleFile, const std::string& device) {
+    std::ifstream in(ruleFile);
+    std::stringstream text;
+    text << in.rdbuf();
+    char* real = ::realpath(("/sys/class/tty/" + device.substr(device.rfind('/') + 1)).c_str(), nullptr);
+    if (!real) return "no sysfs entry for " + device;
+    const std::string devpath = std::string(real).substr(std::strlen("/sys"));
+    std::free(real);
+    const std::regex runKey(R"re(RUN\+="([^"]*)")re");
+    const std::string rules = text.str();
+    int commands = 0;
+    for (auto match = std::sregex_iterator(rules.begin(), rules.end(), runKey); match != std::sregex_iterator(); ++match) {
+        const std::string command = std::regex_replace((*match)[1].str(), std::regex("%p"), devpath);
+        if (std::system(command.c_str()) != 0) return "the rule's command failed: " + command;
+        ++commands;
+    }
+    return commands ? std::string() : ruleFile + " holds no RUN key";
+}
+
+// A port node as Debian's udev leaves it: the dialout group's, for it alone to open.
+class DialoutNode {
+public:
+    DialoutNode(const std::string& path, gid_t dialout) : path_(path) {
+        struct stat node {};
+        ok_ = ::stat(path.c_str(), &node) == 0 && ::chown(path.c_str(), 0, dialout) == 0 &&
+              ::chmod(path.c_str(), 0660) == 0;
+        mode_ = node.st_mode & 07777;
+        group_ = node.st_gid;
+    }
+    ~DialoutNode() {
+        if (::chown(path_.c_str(), 0, group_) != 0 || ::chmod(path_.c_str(), mode_) != 0)
+            ADD_FAILURE() << path_ << " was not given back its owner and mode";
+    }
+    bool ok() const { return ok_; }
+
+private:
+    std::string path_;
+    mode_t mode_ = 0;
+    gid_t group_ = 0;
+    bool ok_ = false;
+};
+
+// Only root may write a port's receive trigger level; the package's udev rule gives it to
+// the dialout group. A member who is not root then has the trigger listed among the port's
+// extras (the level written back) on the port the rule ran for, and not on another.
+TEST(GuestPortExtras, TheUdevRuleGivesTheReceiveTriggerToTheDialoutGroup) {
+    std::string reason;
+    const int ruled = portUnderTest(reason);
+    const int unruled = portNamedBy("BRENMOOR_UART_PEER", reason);
+    const char* ruleFile = std::getenv("BRENMOOR_TRIGGER_RULE");
+    if (ruled < 0 || unruled < 0 || !ruleFile) GTEST_SKIP() << (ruleFile ? reason : "BRENMOOR_TRIGGER_RULE is not set");
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root, to run the rule and hand the ports to another user";
+    const group* dialout = ::getgrnam("dialout");
+    ASSERT_NE(dialout, nullptr) << "the guest has no dialout group";
+    const gid_t dialoutGid = dialout->gr_gid;
+    DialoutNode ruledNode(guestDevice(ruled), dialoutGid);
+    DialoutNode unruledNode(guestDevice(unruled), dialoutGid);
+    ASSERT_TRUE(ruledNode.ok() && unruledNode.ok()) << std::strerror(errno);
+
+    ASSERT_EQ(runUdevRule(ruleFile, guestDevice(ruled)), "");
+    const std::string listed = test::runAsNobody([&] {
+        std::string text;
+        platform::ComPortBackend devices{guestResolver()};
+        for (const int port : {ruled, unruled}) {
+            const int com = GuestSession::com(port);
+            platform::OpenError error;
+            const platform::SerialHandle device = devices.open(platform::comDeviceName(com), error);
+            if (!device) return guestDevice(port) + " did not open: " + error.detail;
+            const std::optional<platform::DeviceExtras> extras = devices.extras(com);
+            text += guestDevice(port) + (extras && extras->receiveTrigger ? ": trigger " : ": no trigger ");
+            device->close();
+        }
+        return text;
+    }, {dialoutGid});
+    EXPECT_EQ(listed, guestDevice(ruled) + ": trigger " + guestDevice(unruled) + ": no trigger ");
 }
 
 }  // namespace
