@@ -112,8 +112,8 @@ def run_problems(run, pulled_port):
 def main():
     lines = [line.rstrip("\r\n") for line in sys.stdin]
     failed = False
-    for spec in sys.argv[1:]:
-        name, _, port = spec.partition(":")
+    for run_argument in sys.argv[1:]:
+        name, _, port = run_argument.partition(":")
         problems = run_problems(read_log(lines, name), int(port) if port else None)
         if problems:
             failed = True
