@@ -15,6 +15,7 @@
 #include "console_session.h"
 #include "res/read_only_text_view.h"
 #include "res/test_dialog_template.h"
+#include "support/paint_counter.h"
 
 using namespace brenmoor;
 using console::CSerialTestDlg;
@@ -369,13 +370,7 @@ void SerialTestDialogTest::boxScrollBarsRepaintOnlyWhenTheirLookChanges() {
     // Reached as any scroll area, so the check holds whatever widget shows the box.
     auto* area = qobject_cast<QAbstractScrollArea*>(d->controls().control(ids(1).receivedText));
     QVERIFY(area);
-    struct PaintCounter : QObject {
-        int paints = 0;
-        bool eventFilter(QObject*, QEvent* event) override {
-            if (event->type() == QEvent::Paint) ++paints;
-            return false;
-        }
-    } counter;
+    test::PaintCounter counter;
     for (QScrollBar* bar : {area->horizontalScrollBar(), area->verticalScrollBar()}) bar->installEventFilter(&counter);
     int line = 0;
     const auto batch = [&](int lines) {

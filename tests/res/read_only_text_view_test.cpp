@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include "res/read_only_text_view.h"
+#include "support/paint_counter.h"
 
 using brenmoor::res::ReadOnlyTextView;
 
@@ -227,13 +228,7 @@ void ReadOnlyTextViewTest::scrollBarsRepaintOnlyWhenTheirLookChanges() {
     shape(&view);
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     QScrollBar* vertical = view.verticalScrollBar();
-    struct PaintCounter : QObject {
-        int paints = 0;
-        bool eventFilter(QObject*, QEvent* event) override {
-            if (event->type() == QEvent::Paint) ++paints;
-            return false;
-        }
-    } counter;
+    brenmoor::test::PaintCounter counter;
     vertical->installEventFilter(&counter);
     const auto grow = [&](int lines) {
         view.append(numberedLines(lines));
