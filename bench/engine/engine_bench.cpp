@@ -9,18 +9,20 @@
 #include <numeric>
 #include <thread>
 
-#include "bench_harness.h"
 #include "config/port_settings.h"
 #include "config/command_flags.h"
+#include "engine/headless_window.h"
 #include "engine/panel_actions.h"
 #include "engine/test_session.h"
 #include "platform/message_box.h"
 #include "platform/simulated_card.h"
+#include "support/traffic_recording_backend.h"
 
 namespace brenmoor::bench {
 namespace {
 
 using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
 
 constexpr double kBitsPerCharacter = 10.0;  // start, eight data bits, stop
 constexpr double kLineRate = 921600.0;
@@ -65,7 +67,7 @@ struct Bench {
         engine::PanelActions actions(session.engine());
         for (int port = 0; port < config::kPortCount; ++port) {
             if (!session.engine().ports.portOpen[port]) continue;
-            console.model().setLoopTestChecked(port, true);
+            console.model->setLoopTestChecked(port, true);
             actions.RunClicked(port);
         }
     }
@@ -74,7 +76,7 @@ struct Bench {
     Clock::duration stopAndFinish() {
         const Clock::time_point stopped = Clock::now();
         session.Stop();
-        for (int i = 0; i < session.threadCount(); ++i) notices.waitForThreadDone();
+        notices.waitFor(session.threadCount());
         session.FinishSession();
         return Clock::now() - stopped;
     }
@@ -84,8 +86,8 @@ struct Bench {
     platform::SimulatedCard card;
     test::TrafficRecordingBackend backend{card};
     PrintingMessages messages;
-    BenchNotices notices;
-    BenchConsole console;
+    engine::ThreadEndCounter notices;
+    engine::HeadlessConsole console;
     engine::TestSession session{tables, flags, backend, messages, notices, console};
 };
 
