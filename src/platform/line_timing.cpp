@@ -68,8 +68,4 @@ ReceivedCharacter receiveCharacter(std::uint8_t value, const LineState& sender, 
     return {parityError || frameError ? std::uint8_t{0} : data, frameError, parityError};
 }
 
-std::uint8_t receivedCharacter(std::uint8_t value, const LineState& sender, const LineState& receiver) {
-    return receiveCharacter(value, sender, receiver).value;
-}
-
 }  // namespace brenmoor::platform

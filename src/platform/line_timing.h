@@ -54,6 +54,5 @@ struct ReceivedCharacter {
     bool parityError = false;
 };
 ReceivedCharacter receiveCharacter(std::uint8_t value, const LineState& sender, const LineState& receiver);
-std::uint8_t receivedCharacter(std::uint8_t value, const LineState& sender, const LineState& receiver);
 
 }  // namespace brenmoor::platform
