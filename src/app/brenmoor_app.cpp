@@ -114,10 +114,6 @@ bool CBrenmoorApp::chooseSerialBackend() {
         m_messages->showMessage(errorMessage(warning, platform::MessageOwner::MainWindow));
     }
     m_backend = std::move(setup.backend);
-    if (!m_options.simulated.empty() && !m_backend->resolver().usesSimulatedCard()) {
-        reportStartFailure("--sim-plug, --sim-pair and --sim-fault need the simulated card (--simulated-card)");
-        return false;
-    }
     m_console = std::make_unique<console::TestConsoleWindow>(m_sendFiles);
     m_session = std::make_unique<engine::TestSession>(*m_tables, m_flags, *m_backend, *m_messages, *m_notices,
                                                       *m_console);
@@ -128,7 +124,7 @@ bool CBrenmoorApp::chooseSerialBackend() {
 // The ports reach the card at the COM numbers the settings give them when the tool starts.
 void CBrenmoorApp::applySimulatedCardOptions() {
     const platform::SimulatedCardOptions& options = m_options.simulated;
-    const auto comOf = [this](int port) { return m_tables->m_PortRegistry[port - 1].nComBase + 1; };
+    const auto comOf = [this](int port) { return static_cast<int>(config::comNumber(m_tables->m_PortRegistry[port - 1])); };
     platform::SimulatedCard& card = m_backend->simulatedCard();
     platform::wireSimulatedCard(card, options, comOf);
     for (const platform::SimulatedFault& fault : options.faults) {

@@ -5,17 +5,9 @@
 #include "res/app_strings.h"
 
 namespace brenmoor::app {
-namespace {
-
-// The COM number the port opens as: the list position plus one.
-int comNumberOf(const config::SettingsTables& tables, int port) {
-    return tables.m_PortRegistry[static_cast<std::size_t>(port)].nComBase + 1;
-}
-
-}  // namespace
 
 platform::SerialSetup makeSerialBackend(const CommandLine& options, const platform::ProfileStore& profile) {
-    return platform::makeSerialBackend(options.simulatedCard, options.devices, profile);
+    return platform::makeSerialBackend(options.simulatedCard, options.devices, options.simulated, profile);
 }
 
 BackendNote describeBackend(const platform::ComPortBackend& backend, const config::SettingsTables& tables) {
@@ -23,7 +15,7 @@ BackendNote describeBackend(const platform::ComPortBackend& backend, const confi
     QStringList all;
     QStringList selected;
     for (int port = 0; port < config::kPortCount; ++port) {
-        const int com = comNumberOf(tables, port);
+        const int com = static_cast<int>(config::comNumber(tables.m_PortRegistry[static_cast<std::size_t>(port)]));
         QString line = QString::fromStdString(resolver.describe(com));
         if (const auto extras = backend.extras(com)) {
             line += QStringLiteral(" (") + QString::fromStdString(platform::describeExtras(*extras)) + QLatin1Char(')');

@@ -130,13 +130,12 @@ int BurnInRun::run() {
     const std::vector<TestedPort> tested = applyRunSettings(options_, tables, error);
     if (tested.empty()) return setupError(error);
 
-    platform::SerialSetup setup = platform::makeSerialBackend(options_.simulatedCard, options_.devices, profile);
+    platform::SerialSetup setup =
+        platform::makeSerialBackend(options_.simulatedCard, options_.devices, options_.simulated, profile);
     if (!setup.backend) return setupError(setup.error);
     for (const std::string& warning : setup.warnings) messages_ << "brenmoor-cli: " << warning << std::endl;
     const platform::ComResolver& resolver = setup.backend->resolver();
-    if (!options_.simulated.empty() && !resolver.usesSimulatedCard())
-        return setupError("--sim-plug, --sim-pair and --sim-fault need the simulated card (--simulated-card)");
-    const auto comOf = [&](int port) { return tables.m_PortRegistry[port - 1].nComBase + 1; };
+    const auto comOf = [&](int port) { return static_cast<int>(config::comNumber(tables.m_PortRegistry[port - 1])); };
     platform::SimulatedCard& card = setup.backend->simulatedCard();
     platform::wireSimulatedCard(card, options_.simulated, comOf);
     report_.backend = resolver.usesSimulatedCard() ? "simulated card" : "devices";

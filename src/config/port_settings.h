@@ -37,6 +37,10 @@ struct PortRegistryEntry {
     bool operator==(const PortRegistryEntry&) const = default;
 };
 
+// The COM number the port opens as: its list position plus one, in 64 bits so that a damaged
+// position at the top of the range does not wrap onto a real number.
+inline std::int64_t comNumber(const PortRegistryEntry& entry) { return std::int64_t{entry.nComBase} + 1; }
+
 struct PortTestOptions {
     std::int32_t nDisONOFF = 0;
     std::int32_t nTestForever = 0;

@@ -97,8 +97,7 @@ void PortTester::transferFailed(int port, const platform::MessageBoxRequest& mes
 void PortTester::portLost(int port) {
     StopPort(port);
     if (!engine_.sending[port].lost()) return;
-    const std::int64_t comNumber = std::int64_t{engine_.tables.m_PortRegistry[port].nComBase} + 1;
-    engine_.messages.showMessage(noLongerAvailable(port, comNumber));
+    engine_.messages.showMessage(noLongerAvailable(port, config::comNumber(engine_.tables.m_PortRegistry[port])));
 }
 
 void PortTester::PanelButtonsOn() {

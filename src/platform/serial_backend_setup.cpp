@@ -15,7 +15,7 @@ bool sameName(std::string_view a, std::string_view b) {
 }  // namespace
 
 SerialSetup makeSerialBackend(bool simulatedCard, const std::vector<std::string>& devices,
-                              const ProfileStore& profile) {
+                              const SimulatedCardOptions& simulated, const ProfileStore& profile) {
     SerialSetup setup;
     ComResolver resolver;
     for (const std::string& name : profile.names(kDevicesSection)) {
@@ -42,6 +42,10 @@ SerialSetup makeSerialBackend(bool simulatedCard, const std::vector<std::string>
         resolver.setOverride(*override);
     }
     if (simulatedCard) resolver.useSimulatedCard(true);
+    if (!simulated.empty() && !resolver.usesSimulatedCard()) {
+        setup.error = "--sim-plug, --sim-pair and --sim-fault need the simulated card (--simulated-card)";
+        return setup;
+    }
     setup.backend = std::make_unique<ComPortBackend>(resolver);
     return setup;
 }

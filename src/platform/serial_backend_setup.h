@@ -10,6 +10,7 @@
 
 #include "platform/com_port_backend.h"
 #include "platform/profile_store.h"
+#include "platform/simulated_card_options.h"
 
 namespace brenmoor::platform {
 
@@ -22,8 +23,9 @@ struct SerialSetup {
     std::vector<std::string> warnings;        // profile entries that were skipped
 };
 
-// `devices` holds the --device values as given ("COMn=/path").
+// `devices` holds the --device values as given ("COMn=/path"); wiring or faults for the
+// simulated card are an error when the ports do not reach it.
 SerialSetup makeSerialBackend(bool simulatedCard, const std::vector<std::string>& devices,
-                              const ProfileStore& profile);
+                              const SimulatedCardOptions& simulated, const ProfileStore& profile);
 
 }  // namespace brenmoor::platform

@@ -16,7 +16,7 @@ void OpenTestPorts(SessionPortTable& table, CSerialPort& opener, const config::S
 
         // A COM number outside 1-255 is refused rather than wrapped onto another port's.
         table.portOpen[port] = 0;
-        const std::int64_t comNumber = std::int64_t{entry.nComBase} + 1;
+        const std::int64_t comNumber = config::comNumber(entry);
         const bool numbered = comNumber >= 1 && comNumber <= platform::kMaxComNumber;
         if (numbered)
             table.handles[port] =
