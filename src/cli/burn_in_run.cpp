@@ -20,6 +20,7 @@
 #include "platform/line_timing.h"
 #include "platform/serial_backend_setup.h"
 #include "serial/line_settings.h"
+#include "serial/stored_positions.h"
 
 namespace brenmoor::cli {
 namespace {
@@ -76,13 +77,11 @@ std::string utcNow() {
     return text;
 }
 
+// The line a port runs at; a port whose stored positions lie outside their lists is refused
+// at its open and keeps the default line here.
 platform::LineState lineStateOf(const config::PortRegistryEntry& entry) {
     platform::LineState state;
-    if (entry.nBaud >= 0 && entry.nBaud < static_cast<int>(serial::kBaudRates.size()) && entry.nDataBits >= 0 &&
-        entry.nDataBits < static_cast<int>(serial::kDataBits.size()) && entry.nParity >= 0 &&
-        entry.nParity < static_cast<int>(serial::kParities.size()) && entry.nStopBits >= 0 &&
-        entry.nStopBits < serial::kStopBitPositions)
-        serial::applyStoredLineSettings(entry, state);
+    if (!serial::positionOutsideList(entry, 0)) serial::applyStoredLineSettings(entry, state);
     return state;
 }
 
@@ -165,13 +164,15 @@ int BurnInRun::run() {
     const auto startedAt = SteadyClock::now();
     std::vector<platform::SimulatedFault> faults = options_.simulated.faults;
     const auto duration = std::chrono::seconds(options_.seconds.value_or(kDefaultSeconds));
+    std::array<platform::LineState, config::kPortCount> lines{};
+    for (const TestedPort& port : tested) lines[port.index] = lineStateOf(tables.m_PortRegistry[port.index]);
     ProgressDisplay progress(hooks_.progress && !options_.quiet ? hooks_.progress : nullptr, hooks_.terminal);
     auto snapshot = [&] {
         std::vector<ProgressRow> rows;
         for (const TestedPort& port : tested) {
             const TrafficCounts counts = tap.counts(comOf(port.index + 1));
             rows.push_back({port.index + 1, counts.writes, counts.written, counts.received,
-                            lineStateOf(tables.m_PortRegistry[port.index]), engine.sending[port.index].running()});
+                            lines[port.index], engine.sending[port.index].running()});
         }
         return rows;
     };
@@ -223,7 +224,7 @@ int BurnInRun::run() {
     // Let what the lines still carry come in.
     auto drainQuiet = kMinimumDrain;
     for (const TestedPort& port : tested) {
-        const auto character = platform::characterTime(lineStateOf(tables.m_PortRegistry[port.index]));
+        const auto character = platform::characterTime(lines[port.index]);
         drainQuiet = std::max(drainQuiet,
                               std::chrono::ceil<std::chrono::milliseconds>(character * kDrainCharacters));
     }
@@ -271,7 +272,7 @@ int BurnInRun::run() {
         result.com = com;
         const platform::ResolvedPort resolved = resolver.resolve(com);
         result.device = resolved.kind == platform::PortBackendKind::SimulatedCard ? "simulated card" : resolved.devicePath;
-        const platform::LineState line = lineStateOf(entry);
+        const platform::LineState& line = lines[port.index];
         result.baud = line.baudRate;
         result.framing = framingText(entry);
         result.pattern = patternName(tables.g_PortDataPattern[port.index]);
