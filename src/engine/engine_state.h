@@ -9,6 +9,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <utility>
 
@@ -52,6 +53,8 @@ struct EngineState {
         sendStatesCounting(runningPortCount, std::make_index_sequence<config::kPortCount>{});
     platform::EventHandle writeEvent;
     StopSignal sessionStop;
+    // How long a port pauses after a failed transfer; set before a session starts.
+    std::chrono::milliseconds retryPause = kRetryPause;
 
     std::array<ReceiveBlock, config::kPortCount> receiveBlocks;
     std::array<RxThreadParams, config::kPortCount> rxParams;

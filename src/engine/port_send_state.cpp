@@ -39,8 +39,8 @@ bool PortSendState::stop() {
     return true;
 }
 
-bool PortSendState::failed(const std::string& message) {
-    notBefore(Clock::now() + kRetryPause);
+bool PortSendState::failed(const std::string& message, std::chrono::milliseconds pause) {
+    notBefore(Clock::now() + pause);
     std::lock_guard lock(reportsMutex_);
     if (std::ranges::find(reportedFailures_, message) != reportedFailures_.end()) return false;
     reportedFailures_.push_back(message);

@@ -10,7 +10,7 @@
 //   packetBuilt()        a later packet: the write delay runs from now
 //   stop()               Stop click, session stop or a lost device: Starting or Sending ->
 //                        Stopped; the running-port count falls
-//   failed()             a transfer failed: the next packet waits a short pause as well;
+//   failed()             a transfer failed: the next packet waits a pause as well;
 //                        true for the first failure with this message since reset() or run()
 //   lost()               the device has gone: true the first time since reset() or run()
 //
@@ -56,7 +56,7 @@ public:
     Clock::time_point packetBuilt(Clock::duration writeDelay);
     // True when the port was running.
     bool stop();
-    bool failed(const std::string& message);
+    bool failed(const std::string& message, std::chrono::milliseconds pause = kRetryPause);
     bool lost();
 
     // The port's `running` flag: from Run until it is stopped.

@@ -91,7 +91,7 @@ void PortTester::ProcessReceived(int port) {
 }
 
 void PortTester::transferFailed(int port, const platform::MessageBoxRequest& message) {
-    if (engine_.sending[port].failed(message.text)) engine_.messages.showMessage(message);
+    if (engine_.sending[port].failed(message.text, engine_.retryPause)) engine_.messages.showMessage(message);
 }
 
 void PortTester::portLost(int port) {

@@ -47,7 +47,7 @@ void receiveUntilSessionEnds(EngineState& engine, RxThreadParams& params) {
             }
             tester.transferFailed(port, *message);
             // The bytes still waiting would complete the next wait at once.
-            engine.sessionStop.waitUntil(Clock::now() + kRetryPause);
+            engine.sessionStop.waitUntil(Clock::now() + engine.retryPause);
         }
     }
 }
