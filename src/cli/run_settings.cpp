@@ -1,9 +1,8 @@
 #include "cli/run_settings.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
+#include "config/send_file.h"
 #include "serial/line_settings.h"
 
 namespace brenmoor::cli {
@@ -25,19 +24,15 @@ bool applyPattern(const PatternChoice& choice, config::PortDataPattern& pattern,
         pattern.strUserPattern = choice.text;
     }
     if (choice.kind == PatternKind::File) {
-        std::ifstream file(choice.text, std::ios::binary);
-        const std::vector<char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-        if (!file.is_open() || file.bad()) {
-            error = "--pattern: unable to read the file " + choice.text;
+        // As the window reads it: a regular file, its first kFileDataSize bytes.
+        if (config::readSendFile(choice.text, pattern) != config::SendFileRead::Read) {
+            error = "--pattern: unable to read the file " + choice.text + " (it must be a readable regular file)";
             return false;
         }
-        if (bytes.empty() || bytes.size() > config::kFileDataSize) {
-            error = "--pattern: the file " + choice.text + " must hold 1 to " +
-                    std::to_string(config::kFileDataSize) + " bytes";
+        if (pattern.nFileDataLen == 0) {
+            error = "--pattern: the file " + choice.text + " is empty";
             return false;
         }
-        std::ranges::copy(bytes, pattern.FileData.begin());
-        pattern.nFileDataLen = static_cast<std::int32_t>(bytes.size());
     }
     return true;
 }

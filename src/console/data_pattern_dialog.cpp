@@ -1,11 +1,11 @@
 #include "console/data_pattern_dialog.h"
 
-#include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <vector>
 
+#include "config/send_file.h"
 #include "console/send_file_chooser.h"
 #include "console/text_length_limit.h"
 #include "res/data_pattern_template.h"
@@ -84,27 +84,17 @@ void CDataPatternDlg::chooseFile() {
 }
 
 bool CDataPatternDlg::readFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    switch (config::readSendFile(path.toStdString(), record_)) {
+    case config::SendFileRead::Read:
+        return true;
+    case config::SendFileRead::CannotOpen:
         report(messages_, "Unable to open the file " + path.toStdString());
         return false;
+    case config::SendFileRead::CannotRead:
+        report(messages_, "Unable to read the file " + path.toStdString());
+        return false;
     }
-    // Read into a buffer of its own first, so a failed read leaves the port's data as it was.
-    std::vector<std::uint8_t> bytes(config::kFileDataSize);
-    qint64 done = 0;
-    while (done < static_cast<qint64>(bytes.size())) {
-        const qint64 got = file.read(reinterpret_cast<char*>(bytes.data()) + done,
-                                     static_cast<qint64>(bytes.size()) - done);
-        if (got < 0) {
-            report(messages_, "Unable to read the file " + path.toStdString());
-            return false;
-        }
-        if (got == 0) break;
-        done += got;
-    }
-    std::copy_n(bytes.begin(), done, record_.FileData.begin());
-    record_.nFileDataLen = static_cast<std::int32_t>(done);
-    return true;
+    return false;
 }
 
 void CDataPatternDlg::accept() {

@@ -190,7 +190,9 @@ INSTANTIATE_TEST_SUITE_P(
         ExitCase{"RateNotInList", {"--baud", "250000"}, 2, "--baud: \"250000\" is not a rate of the list"},
         ExitCase{"BadDeviceValue", {"--device", "COM4"}, 2, "--device COM4"},
         ExitCase{"PairPortNotTested", {"--ports", "1", "--pair", "1:2"}, 2, "both ports must be tested"},
-        ExitCase{"UnreadablePatternFile", {"--pattern", "file:/nonexistent/pattern"}, 2, "unable to read"}),
+        ExitCase{"UnreadablePatternFile", {"--pattern", "file:/nonexistent/pattern"}, 2, "unable to read"},
+        // Read as a file it would never end.
+        ExitCase{"PatternFileIsADevice", {"--pattern", "file:/dev/zero"}, 2, "unable to read the file /dev/zero"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CliRunTest, NoPortOpenedIsASetUpErrorThatSaysWhy) {

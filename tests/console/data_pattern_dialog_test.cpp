@@ -5,6 +5,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <fstream>
+#include <sys/stat.h>
 
 #include "console/data_pattern_dialog.h"
 #include "console/send_file_chooser.h"
@@ -71,6 +72,7 @@ Q_DECLARE_METATYPE(Flags)
 class DataPatternDialogTest : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
 
     void opensFromTheRecord_data();
@@ -88,7 +90,13 @@ private:
     Patterns patterns_;
     ScriptedChooser chooser_;
     test::RecordingMessageSink messages_;
+    // Holds a FIFO named like a pattern file.
+    test::TempDir sendDir_;
 };
+
+void DataPatternDialogTest::initTestCase() {
+    QCOMPARE(::mkfifo(sendDir_.file("pattern.txt").c_str(), 0600), 0);
+}
 
 void DataPatternDialogTest::init() {
     patterns_ = Patterns{};
@@ -252,6 +260,10 @@ void DataPatternDialogTest::unreadableFileIsReportedAndTheOldDataKept_data() {
                                               << "Unable to open the file /nonexistent/chosen.txt";
     // Opens, but every read of its first page fails.
     QTest::newRow("read fails") << "/proc/self/mem" << "Unable to read the file /proc/self/mem";
+    // Opening these for reading would block the window thread, or read for ever.
+    const QString fifo = QString::fromStdString(sendDir_.file("pattern.txt").string());
+    QTest::newRow("a FIFO") << fifo << "Unable to open the file " + fifo;
+    QTest::newRow("a device") << "/dev/zero" << "Unable to open the file /dev/zero";
 }
 
 void DataPatternDialogTest::unreadableFileIsReportedAndTheOldDataKept() {
