@@ -11,10 +11,21 @@ TextLengthLimit::TextLengthLimit(QPlainTextEdit* edit, int limit) : QObject(edit
     connect(edit->document(), &QTextDocument::contentsChange, this, &TextLengthLimit::trimInsertion);
 }
 
+namespace {
+
+// Every line break is stored as CR LF: a paragraph's end (Enter) and a line break within a
+// paragraph (Shift+Enter) alike.
+int storedCharacters(QChar c) { return c == QChar::ParagraphSeparator || c == QChar::LineSeparator ? 2 : 1; }
+
+}  // namespace
+
 int TextLengthLimit::storedLength(const QPlainTextEdit* edit) {
     const QTextDocument* doc = edit->document();
-    // characterCount() holds one separator per block, the last one included.
-    return (doc->characterCount() - 1) + (doc->blockCount() - 1);
+    // characterCount() holds one separator per block, the last one included, which is not
+    // stored.
+    int length = 0;
+    for (int i = 0; i < doc->characterCount() - 1; ++i) length += storedCharacters(doc->characterAt(i));
+    return length;
 }
 
 void TextLengthLimit::trimInsertion(int position, int, int added) {
@@ -27,7 +38,7 @@ void TextLengthLimit::trimInsertion(int position, int, int added) {
     int start = end;
     while (start > position && excess > 0) {
         --start;
-        excess -= doc->characterAt(start) == QChar::ParagraphSeparator ? 2 : 1;
+        excess -= storedCharacters(doc->characterAt(start));
     }
     if (start == end) return;
     trimming_ = true;

@@ -195,18 +195,20 @@ void DataPatternDialogTest::inputStopsAtTheLimit() {
         QTest::keyClicks(d.patternEdit(), QString(105, 'x'));
         QCOMPARE(d.patternEdit()->toPlainText(), QString(100, 'x'));
     }
-    {
-        // 97 letters and a line break fill 99 of the 100; a second break no longer fits.
+    // 97 letters and a line break fill 99 of the 100; a second break no longer fits. A break
+    // is stored as CR LF whichever key made it: Enter starts a paragraph, Shift+Enter a line
+    // within it.
+    for (const Qt::KeyboardModifier breakKey : {Qt::NoModifier, Qt::ShiftModifier}) {
         patterns_[0].strUserPattern.clear();
         CDataPatternDlg d(1, patterns_, chooser_, messages_);
         d.show();
         QTest::keyClicks(d.patternEdit(), QString(97, 'y'));
-        QTest::keyClick(d.patternEdit(), Qt::Key_Return);
-        QTest::keyClick(d.patternEdit(), Qt::Key_Return);
+        QTest::keyClick(d.patternEdit(), Qt::Key_Return, breakKey);
+        QTest::keyClick(d.patternEdit(), Qt::Key_Return, breakKey);
         QTest::keyClicks(d.patternEdit(), "zz");
         QCOMPARE(d.patternEdit()->toPlainText(), QString(97, 'y') + "\nz");
         QTest::mouseClick(buttonNamed(d, "OK"), Qt::LeftButton);
-        QCOMPARE(patterns_[0].strUserPattern.size(), std::size_t(100));
+        QCOMPARE(patterns_[0].strUserPattern, std::string(97, 'y') + "\r\nz");
     }
     {
         // A longer stored text is shown whole and takes no more input.
