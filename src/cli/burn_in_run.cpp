@@ -290,9 +290,7 @@ int BurnInRun::run() {
         result.missing = back.missing;
         result.extra = back.extra;
         result.lineErrors = lineErrors[port.index];
-        if (lineSeconds > 0 && line.baudRate > 0)
-            result.lineUse = static_cast<double>(result.bytesSent) * platform::characterHalfBits(line) / 2.0 /
-                             (line.baudRate * lineSeconds);
+        result.lineUse = platform::lineUse(result.bytesSent, line, lineSeconds);
         if (!opened[port.index] && result.messages.empty())
             result.messages.push_back("the port was not opened");
         result.reason = firstReason(result);

@@ -11,11 +11,7 @@ namespace {
 constexpr double kTerminalInterval = 1.0;
 constexpr double kLogInterval = 10.0;
 
-double lineUse(const ProgressRow& row, double seconds) {
-    if (seconds <= 0 || row.line.baudRate == 0) return 0;
-    return static_cast<double>(row.bytesSent) * platform::characterHalfBits(row.line) / 2.0 /
-           (row.line.baudRate * seconds);
-}
+double lineUse(const ProgressRow& row, double seconds) { return platform::lineUse(row.bytesSent, row.line, seconds); }
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 
 #include "config/send_file.h"
 #include "serial/line_settings.h"
+#include "serial/stored_positions.h"
 
 namespace brenmoor::cli {
 namespace {
@@ -88,10 +89,8 @@ std::vector<TestedPort> applyRunSettings(const CliOptions& options, config::Sett
 
 std::string framingText(const config::PortRegistryEntry& entry) {
     static constexpr char kParityLetters[] = {'O', 'E', 'M', 'S', 'N'};
-    if (entry.nDataBits < 0 || entry.nDataBits >= static_cast<int>(serial::kDataBits.size()) || entry.nParity < 0 ||
-        entry.nParity >= static_cast<int>(std::size(kParityLetters)) || entry.nStopBits < 0 ||
-        entry.nStopBits >= serial::kStopBitPositions)
-        return "?";
+    static_assert(std::size(kParityLetters) == serial::kParities.size());
+    if (serial::positionOutsideList(entry, 0)) return "?";
     const int dataBits = serial::kDataBits[entry.nDataBits];
     std::string text = std::to_string(dataBits) + kParityLetters[entry.nParity];
     if (entry.nStopBits == 0) return text + "1";

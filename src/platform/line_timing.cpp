@@ -48,6 +48,11 @@ std::uint32_t characterHalfBits(const LineState& state) {
     return 2 * (1 + state.byteSize + parity) + stopHalfBits(state);
 }
 
+double lineUse(std::uint64_t bytes, const LineState& state, double seconds) {
+    if (seconds <= 0 || state.baudRate == 0) return 0;
+    return static_cast<double>(bytes) * characterHalfBits(state) / 2.0 / (state.baudRate * seconds);
+}
+
 std::chrono::nanoseconds characterTime(const LineState& state) {
     const std::uint64_t halfBits = characterHalfBits(state);
     const std::uint64_t perHalfBitSecond = 2ull * state.baudRate;

@@ -46,6 +46,10 @@ std::uint32_t characterHalfBits(const LineState& state);
 // Time one character takes on the line.
 std::chrono::nanoseconds characterTime(const LineState& state);
 
+// The fraction of the line's rate that `bytes` sent in `seconds` used; 0 without a time
+// or a rate.
+double lineUse(std::uint64_t bytes, const LineState& state, double seconds);
+
 // The character a receiver with `receiver` settings takes from `value` sent with `sender`
 // settings, and the errors it flags: only a receiver that checks (parity enabled) flags any.
 struct ReceivedCharacter {
