@@ -15,7 +15,6 @@
 #include <QtTest>
 #include <csignal>
 #include <fstream>
-#include <sstream>
 
 #include "app/document_window.h"
 #include "app/help_document.h"
@@ -32,6 +31,7 @@
 #include "res/dialog_controls.h"
 #include "res/port_page_template.h"
 #include "res/test_dialog_template.h"
+#include "support/file_contents.h"
 
 using namespace brenmoor;
 
@@ -43,12 +43,6 @@ const char* const kFields[] = {
     "nTxTrig",   "nRxFIFO",     "nRxTrig",   "nQuickBrown", "nAlpha",    "nFile",     "nUserData",
     "nTestForever", "nStopTime", "nStopError", "nLoopTest", "nDisONOFF", "strHrTime", "strMinTime"};
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Every one of the 224 values is in the profile.
 void verifyAllValuesStored(const std::filesystem::path& profile) {
@@ -413,7 +407,7 @@ void AppShellTest::configSaveThenLoadThroughTheDialog() {
     run.files().answers.push_back(file);
     test::menuAction(run.frame(), res::kCmdConfigSave)->trigger();
     QCOMPARE(run.files().asked, std::vector{app::FileDialogKind::ConfigSave});
-    const std::string saved = readFile(file);
+    const std::string saved = test::readFile(file);
     QCOMPARE(saved.substr(0, saved.find('\n')), std::string("SERIAL0 6 3 4 0 2 3 0 0 1 2 0 2 0 1 0"));
 
     tables.m_PortRegistry[0].nBaud = 13;

@@ -7,8 +7,9 @@
 #include <fcntl.h>
 
 #include <fstream>
-#include <sstream>
 #include <thread>
+
+#include "support/file_contents.h"
 
 namespace brenmoor::test {
 namespace {
@@ -40,13 +41,6 @@ std::string capture(const std::vector<std::string>& command, int& exitCode) {
 }
 
 }  // namespace
-
-std::string readFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 CliResult runCli(const std::vector<std::string>& arguments, const std::filesystem::path& directory,
                  std::optional<int> signal, std::chrono::milliseconds signalAfter) {

@@ -30,6 +30,4 @@ std::string jsonQuery(const std::filesystem::path& file, const std::string& expr
 // Runs a Python script with `file` as its argument and returns what it printed.
 std::string pythonOutput(const std::string& script, const std::filesystem::path& file);
 
-std::string readFile(const std::filesystem::path& file);
-
 }  // namespace brenmoor::test

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "cli_process.h"
+#include "support/file_contents.h"
 #include "support/pty_pair.h"
 #include "support/temp_dir.h"
 

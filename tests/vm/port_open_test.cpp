@@ -16,14 +16,13 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <ostream>
 #include <regex>
-#include <sstream>
 
 #include "guest_session.h"
 #include "platform/com_names.h"
 #include "support/as_nobody.h"
+#include "support/file_contents.h"
 
 namespace brenmoor::vm {
 namespace {
@@ -122,15 +121,12 @@ TEST(GuestPortExtras, OnlyTheExtrasTheUartHonoursAreListed) {
 // Runs the commands of the udev rule's RUN keys for `device`, as udev does when the port
 // appears: %p is the device's path under /sys. Returns what went wrong, if anything.
 std::string runUdevRule(const std::string& ruleFile, const std::string& device) {
-    std::ifstream in(ruleFile);
-    std::stringstream text;
-    text << in.rdbuf();
     char* real = ::realpath(("/sys/class/tty/" + device.substr(device.rfind('/') + 1)).c_str(), nullptr);
     if (!real) return "no sysfs entry for " + device;
     const std::string devpath = std::string(real).substr(std::strlen("/sys"));
     std::free(real);
     const std::regex runKey(R"re(RUN\+="([^"]*)")re");
-    const std::string rules = text.str();
+    const std::string rules = test::readFile(ruleFile);
     int commands = 0;
     for (auto match = std::sregex_iterator(rules.begin(), rules.end(), runKey); match != std::sregex_iterator(); ++match) {
         const std::string command = std::regex_replace((*match)[1].str(), std::regex("%p"), devpath);
