@@ -6,7 +6,6 @@
 
 #include <fcntl.h>
 
-#include <fstream>
 #include <thread>
 
 #include "support/file_contents.h"
