@@ -16,6 +16,9 @@ namespace brenmoor::serial {
 inline constexpr std::chrono::milliseconds kTransferLimit{10000};
 // Read never takes more than this many bytes at once.
 inline constexpr std::uint32_t kReadLimit = 450;
+// The time-outs an open port gets: a read returns what has arrived; a write may take 1 ms
+// per byte plus 100 ms.
+inline constexpr platform::Timeouts kPortTimeouts{0, 1, 100, 1, 100};
 
 class CSerialPort {
 public:

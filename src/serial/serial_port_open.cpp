@@ -12,7 +12,6 @@ namespace brenmoor::serial {
 namespace {
 
 constexpr std::size_t kQueueBytes = 4096;
-constexpr platform::Timeouts kPortTimeouts{0, 1, 100, 1, 100};
 constexpr unsigned kPurgeAll =
     platform::kPurgeTxAbort | platform::kPurgeRxAbort | platform::kPurgeTxClear | platform::kPurgeRxClear;
 

@@ -20,6 +20,7 @@
 #include "platform/driver_requests.h"
 #include "platform/line_timing.h"
 #include "platform/posix_serial_backend.h"
+#include "serial/serial_port.h"
 #include "platform/transfer_bound.h"
 #include "support/arbitrary_line_rate.h"
 #include "support/as_nobody.h"
@@ -279,7 +280,7 @@ TEST_F(PosixDevice, AStoppedFarEndHoldsTheWriterAndItsTimeOutKeepsWhatWasQueuedB
 
     // The tool's own time-outs at 9600 bit/s: the bound is a fraction of a second, far
     // below the caller's limit.
-    const Timeouts timeouts{0, 1, 100, 1, 100};
+    const Timeouts timeouts = brenmoor::serial::kPortTimeouts;
     ASSERT_TRUE(device->setTimeouts(timeouts));
     ASSERT_TRUE(device->setLineState(LineState{}));
     const std::string packet = "0123456789abcdefghijklmnopqrstuvwxyz.\r\n";

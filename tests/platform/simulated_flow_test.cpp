@@ -17,8 +17,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr std::size_t kPacket = 39;
-constexpr Timeouts kPortTimeouts{0, 1, 100, 1, 100};
+using brenmoor::test::kPacketSize;
+using brenmoor::test::numberedPacket;
 constexpr std::uint8_t kXon = 0x11;
 constexpr std::uint8_t kXoff = 0x13;
 
@@ -38,27 +38,15 @@ LineState softwareFlow() {
     return line;
 }
 
-std::vector<std::uint8_t> packet(std::size_t n) {
-    std::vector<std::uint8_t> bytes(kPacket);
-    for (std::size_t i = 0; i < kPacket; ++i) bytes[i] = static_cast<std::uint8_t>('a' + (n + i) % 26);
-    return bytes;
-}
-
 class SimulatedFlow : public ::testing::Test {
 protected:
-    SerialHandle open(int com, const LineState& line) {
-        SerialHandle device = brenmoor::test::openSimulatedPort(card, com, line);
-        if (device) {
-            EXPECT_TRUE(device->setTimeouts(kPortTimeouts));
-        }
-        return device;
-    }
+    SerialHandle open(int com, const LineState& line) { return brenmoor::test::openToolPort(card, com, line); }
 
     // Writes numbered packets until one times out or `most` were written; what was
     // written is appended to `sent`. Returns whether a write timed out.
     bool writeUntilHeld(SerialDevice& device, std::size_t most) {
         for (std::size_t n = 0; n < most; ++n) {
-            const std::vector<std::uint8_t> bytes = packet(sent.size() / kPacket);
+            const std::vector<std::uint8_t> bytes = numberedPacket(sent.size() / kPacketSize);
             std::size_t done = 0;
             const IoStatus status = device.write(bytes.data(), bytes.size(), 10000ms, done);
             if (status == IoStatus::TimedOut) {
@@ -106,7 +94,7 @@ TEST_P(FlowOnANullModemPair, AReceiverThatStopsReadingHoldsItsSenderUntilItReads
     ASSERT_TRUE(writeUntilHeld(*sender, 400)) << "the sender was never held";
     card.advance(1s);
     const std::vector<std::uint8_t> firstPart = readAll(*receiver);
-    EXPECT_GT(firstPart.size(), 4096u - 128u - 2 * kPacket) << "held before the queue filled";
+    EXPECT_GT(firstPart.size(), 4096u - 128u - 2 * kPacketSize) << "held before the queue filled";
     EXPECT_LE(firstPart.size(), 4096u);
     EXPECT_EQ(card.lineOutputCount(1), firstPart.size()) << "everything the line carried was taken in";
 
@@ -163,7 +151,7 @@ TEST_P(HardwareFlowWiring, SendsOnlyWhereSomethingRaisesCts) {
     } else {
         // Two packets fit in the buffer; the third gives up after the time-outs' total for
         // it (39 ms + 100 ms), more than twice the line time of 117 characters.
-        EXPECT_EQ(sent.size(), 2 * kPacket);
+        EXPECT_EQ(sent.size(), 2 * kPacketSize);
         EXPECT_EQ(card.lineOutputCount(1), 0u);
         EXPECT_EQ(took, 139ms);
     }

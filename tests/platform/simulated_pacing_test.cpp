@@ -20,9 +20,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr std::size_t kPacket = 39;
-// What the tool's ports run with: 1 ms per byte plus 100 ms.
-constexpr Timeouts kPortTimeouts{0, 1, 100, 1, 100};
+using brenmoor::test::kPacketSize;
+using brenmoor::test::numberedPacket;
+using brenmoor::test::openToolPort;
 
 LineState at(std::uint32_t baud) {
     LineState line;
@@ -30,21 +30,6 @@ LineState at(std::uint32_t baud) {
     return line;
 }
 
-// The n-th packet of a stream, different from its neighbours so that a lost or repeated
-// packet shows.
-std::vector<std::uint8_t> packet(std::size_t n, std::size_t size = kPacket) {
-    std::vector<std::uint8_t> bytes(size);
-    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>('A' + (n + i) % 26);
-    return bytes;
-}
-
-SerialHandle openPort(SimulatedCard& card, int com, const LineState& line, const Timeouts& timeouts = kPortTimeouts) {
-    SerialHandle device = brenmoor::test::openSimulatedPort(card, com, line);
-    if (device) {
-        EXPECT_TRUE(device->setTimeouts(timeouts));
-    }
-    return device;
-}
 
 struct OldWriterCase {
     std::uint32_t baud;
@@ -61,12 +46,12 @@ protected:
     // buffer first turned a byte away.
     std::chrono::nanoseconds longestWait(std::uint32_t baud, std::chrono::milliseconds delay,
                                          std::chrono::nanoseconds& firstWait) {
-        SerialHandle device = openPort(card, 1, at(baud));
+        SerialHandle device = openToolPort(card, 1, at(baud));
         const auto character = characterTime(at(baud));
         std::chrono::nanoseconds longest{0};
         firstWait = std::chrono::nanoseconds::max();
         for (std::size_t n = 0; n < 20000 && longest == std::chrono::nanoseconds{0}; ++n) {
-            const std::vector<std::uint8_t> bytes = packet(n);
+            const std::vector<std::uint8_t> bytes = numberedPacket(n);
             std::size_t written = card.writeWithoutWaiting(1, bytes);
             while (written < bytes.size()) {
                 const auto from = card.now();
@@ -99,7 +84,7 @@ TEST_P(OldWriter, MissesItsBoundWhereverItOutpacesTheLine) {
     const OldWriterCase& c = GetParam();
     std::chrono::nanoseconds firstWait;
     const std::chrono::nanoseconds wait = longestWait(c.baud, c.delay, firstWait);
-    EXPECT_EQ(wait > std::chrono::milliseconds(kPacket + 100), c.timesOut) << "longest wait " << wait.count() << " ns";
+    EXPECT_EQ(wait > std::chrono::milliseconds(kPacketSize + 100), c.timesOut) << "longest wait " << wait.count() << " ns";
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, OldWriter,
@@ -131,18 +116,18 @@ protected:
 
 TEST_P(PacedWrite, NeverTimesOutOnAHealthyLineAndStaysWithinAPacketOfIt) {
     const PacedCase& c = GetParam();
-    SerialHandle device = openPort(card, 1, at(c.baud));
+    SerialHandle device = openToolPort(card, 1, at(c.baud));
     const auto character = characterTime(at(c.baud));
     const auto started = card.now();
     std::size_t packets = 0;
     // Past where the old writer first filled the buffer, and at least a few packets.
     while (packets < 20 || card.now() - started < 6s) {
-        const std::vector<std::uint8_t> bytes = packet(packets);
+        const std::vector<std::uint8_t> bytes = numberedPacket(packets);
         std::size_t done = 0;
         ASSERT_EQ(device->write(bytes.data(), bytes.size(), 10000ms, done), IoStatus::Completed)
             << "packet " << packets << " after " << (card.now() - started).count() << " ns";
         ASSERT_EQ(done, bytes.size());
-        ASSERT_LE(card.outputQueued(1), pacedQueueAllowance(kPacket, character) + kPacket) << "packet " << packets;
+        ASSERT_LE(card.outputQueued(1), pacedQueueAllowance(kPacketSize, character) + kPacketSize) << "packet " << packets;
         ++packets;
         card.advance(c.delay);
     }
@@ -178,16 +163,16 @@ protected:
 // next one waits for a line that never moves.
 TEST_P(StalledLine, TimesOutWithinTheBoundFromRateAndQueueOnTheCardsClock) {
     const StallCase& c = GetParam();
-    SerialHandle device = openPort(card, 1, at(c.baud));
+    SerialHandle device = openToolPort(card, 1, at(c.baud));
     card.setWriteStalled(1, true);
-    const std::size_t allowance = pacedQueueAllowance(kPacket, characterTime(at(c.baud)));
+    const std::size_t allowance = pacedQueueAllowance(kPacketSize, characterTime(at(c.baud)));
     std::size_t done = 0;
     std::size_t n = 0;
     for (; card.outputQueued(1) <= allowance; ++n)
-        ASSERT_EQ(device->write(packet(n).data(), kPacket, c.limit, done), IoStatus::Completed);
+        ASSERT_EQ(device->write(numberedPacket(n).data(), kPacketSize, c.limit, done), IoStatus::Completed);
 
     const auto from = card.now();
-    EXPECT_EQ(device->write(packet(n).data(), kPacket, c.limit, done), IoStatus::TimedOut);
+    EXPECT_EQ(device->write(numberedPacket(n).data(), kPacketSize, c.limit, done), IoStatus::TimedOut);
     const auto took = card.now() - from;
     EXPECT_GE(took, c.expected - 1ms);
     EXPECT_LE(took, c.expected);
@@ -221,9 +206,9 @@ protected:
 // afterwards is the first packet and then exactly what the second write reported done.
 TEST_P(TimedOutWrite, DiscardsAtMostItsOwnPacket) {
     const DiscardCase& c = GetParam();
-    SerialHandle device = openPort(card, 1, at(9600));
+    SerialHandle device = openToolPort(card, 1, at(9600));
     card.setWriteStalled(1, c.stalled);
-    const std::vector<std::uint8_t> first = packet(0), second = packet(1, c.secondSize);
+    const std::vector<std::uint8_t> first = numberedPacket(0), second = numberedPacket(1, c.secondSize);
     std::size_t done = 0;
     ASSERT_EQ(device->write(first.data(), first.size(), c.limit, done), IoStatus::Completed);
     if (c.stalled) {
@@ -243,7 +228,7 @@ TEST_P(TimedOutWrite, DiscardsAtMostItsOwnPacket) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, TimedOutWrite,
-    ::testing::Values(DiscardCase{"WaitingForTheLine", true, 10000ms, kPacket, false},
+    ::testing::Values(DiscardCase{"WaitingForTheLine", true, 10000ms, kPacketSize, false},
                       DiscardCase{"LongerThanTheBufferOnAStalledLine", true, 10000ms, 5000, false},
                       DiscardCase{"LongerThanTheBufferWithAShortLimit", false, 1000ms, 5000, true}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -6,13 +6,14 @@
 #include <ostream>
 
 #include "platform/transfer_bound.h"
+#include "serial/serial_port.h"
 
 using namespace brenmoor::platform;
 using namespace std::chrono_literals;
 
 namespace {
 
-constexpr Timeouts kPortTimeouts{0, 1, 100, 1, 100};
+using brenmoor::serial::kPortTimeouts;
 
 struct PacedCase {
     const char* name;
