@@ -196,8 +196,9 @@ chmod 0755 "$root/init"
 show_console() { if [ "$mode" = test ]; then tee "$log"; else cat >"$log"; fi; }
 started=$(date +%s)
 set +e
-# The pacer's time-out kills a guest that hangs; timeout(1) covers the pacer itself.
-timeout $((guest_timeout + 30)) "$pacer" --timeout "$guest_timeout" "${lines[@]}" -- \
+# The pacer's time-out kills a guest that hangs; timeout(1) covers the pacer itself, in the
+# foreground so that an interrupt reaches the pacer at once (QEMU dies with the pacer).
+timeout --foreground $((guest_timeout + 30)) "$pacer" --timeout "$guest_timeout" "${lines[@]}" -- \
   qemu-system-x86_64 -machine accel=tcg -m 512 -nographic -no-reboot -nic none \
     -kernel "$kernel" -initrd "$initrd" \
     -append "console=ttyS0 8250.nr_uarts=16 panic=-1 quiet" \

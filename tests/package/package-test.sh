@@ -43,10 +43,12 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
+# The long steps run under timeout(1) in the foreground, so an interrupt reaches them at once
+# and the clean-up follows.
 
 # --- The package --------------------------------------------------------------------------
 echo "== package: build"
-if ! deb=$(timeout -k 10 3600 scripts/package.sh | tail -1) || [ ! -f "$deb" ]; then
+if ! deb=$(timeout --foreground -k 10 3600 scripts/package.sh | tail -1) || [ ! -f "$deb" ]; then
     fail "build" "scripts/package.sh did not make a package"
     finish
 fi
@@ -94,7 +96,7 @@ mkdir -p "$cache/archives/partial" "$cache/lists/partial"
 tarball=$cache/$suite-$(date -u +%Y-%m).tar
 if [ ! -f "$tarball" ]; then
     rm -f "$cache/$suite"-*.tar
-    if ! timeout -k 10 1200 "${as_root[@]}" mmdebstrap --quiet --variant=apt --format=tar "$suite" "$tarball.partial" "${sources[@]}"; then
+    if ! timeout --foreground -k 10 1200 "${as_root[@]}" mmdebstrap --quiet --variant=apt --format=tar "$suite" "$tarball.partial" "${sources[@]}"; then
         "${as_root[@]}" rm -f "$tarball.partial"
         fail "test root" "mmdebstrap could not make the $suite root"
         finish
@@ -115,7 +117,7 @@ echo "== package: install and run in the root"
 # The namespace's first process ends every process started in the root, and its mounts
 # vanish with it, however the checks end.
 set +e
-timeout -k 10 1800 "${as_root[@]}" unshare --mount --pid --fork --kill-child --propagation private -- /bin/sh -c '
+timeout --foreground -k 10 1800 "${as_root[@]}" unshare --mount --pid --fork --kill-child --propagation private -- /bin/sh -c '
     set -e
     root=$1 cache=$2
     mount -t proc proc "$root/proc"
