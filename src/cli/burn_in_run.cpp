@@ -95,8 +95,18 @@ std::optional<platform::LineErrorCounts> lineErrorCounts(const platform::SerialH
     return counts;
 }
 
+std::string firstMismatchText(std::size_t offset) { return "first mismatch at byte " + std::to_string(offset); }
+
+// What the comparison made while the ports send already shows to be wrong; bytes still on
+// their way count as missing only at the end.
+std::string faultSoFar(const ReturnComparison& compared) {
+    if (compared.firstMismatch) return firstMismatchText(*compared.firstMismatch);
+    if (compared.extra != 0) return std::to_string(compared.extra) + " bytes extra";
+    return {};
+}
+
 std::string firstReason(const PortReport& port) {
-    if (port.firstMismatchOffset) return "first mismatch at byte " + std::to_string(*port.firstMismatchOffset);
+    if (port.firstMismatchOffset) return firstMismatchText(*port.firstMismatchOffset);
     if (port.missing != 0) return std::to_string(port.missing) + " bytes missing";
     if (port.extra != 0) return std::to_string(port.extra) + " bytes extra";
     if (!port.messages.empty()) return port.messages.front();
@@ -167,12 +177,13 @@ int BurnInRun::run() {
     std::array<platform::LineState, config::kPortCount> lines{};
     for (const TestedPort& port : tested) lines[port.index] = lineStateOf(tables.m_PortRegistry[port.index]);
     ProgressDisplay progress(hooks_.progress && !options_.quiet ? hooks_.progress : nullptr, hooks_.terminal);
+    std::array<ReturnComparison, config::kPortCount> soFar{};
     auto snapshot = [&] {
         std::vector<ProgressRow> rows;
         for (const TestedPort& port : tested) {
             const TrafficCounts counts = tap.counts(comOf(port.index + 1));
             rows.push_back({port.index + 1, counts.writes, counts.written, counts.received,
-                            lines[port.index], engine.sending[port.index].running()});
+                            lines[port.index], engine.sending[port.index].running(), faultSoFar(soFar[port.index])});
         }
         return rows;
     };
@@ -192,7 +203,7 @@ int BurnInRun::run() {
     while (true) {
         const auto elapsed = SteadyClock::now() - startedAt;
         if (SteadyClock::now() >= nextTally) {
-            tallyAll(false);
+            soFar = tallyAll(false);
             nextTally += kTallyInterval;
         }
         std::erase_if(faults, [&](const platform::SimulatedFault& fault) {

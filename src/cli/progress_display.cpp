@@ -13,6 +13,10 @@ constexpr double kLogInterval = 10.0;
 
 double lineUse(const ProgressRow& row, double seconds) { return platform::lineUse(row.bytesSent, row.line, seconds); }
 
+std::string state(const ProgressRow& row) {
+    return std::string(row.running ? "running" : "stopped") + (row.fault.empty() ? "" : ", " + row.fault);
+}
+
 }  // namespace
 
 bool ProgressDisplay::due(double seconds) const {
@@ -31,7 +35,7 @@ void ProgressDisplay::show(double seconds, const std::vector<ProgressRow>& rows)
                           seconds, row.port, static_cast<unsigned long long>(row.packets),
                           static_cast<unsigned long long>(row.bytesSent),
                           static_cast<unsigned long long>(row.bytesReceived), lineUse(row, seconds),
-                          row.running ? "running" : "stopped");
+                          state(row).c_str());
             *out_ << line;
         }
         out_->flush();
@@ -46,7 +50,7 @@ void ProgressDisplay::show(double seconds, const std::vector<ProgressRow>& rows)
         std::snprintf(line, sizeof line, "          %-4d %9llu %12llu %12llu %5.2f  %s\x1b[K\n", row.port,
                       static_cast<unsigned long long>(row.packets), static_cast<unsigned long long>(row.bytesSent),
                       static_cast<unsigned long long>(row.bytesReceived), lineUse(row, seconds),
-                      row.running ? "running" : "stopped");
+                      state(row).c_str());
         *out_ << line;
     }
     linesDrawn_ = rows.size() + 1;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <string>
 #include <vector>
 
 #include "platform/serial_device.h"
@@ -17,6 +18,7 @@ struct ProgressRow {
     std::uint64_t bytesReceived = 0;
     platform::LineState line;
     bool running = false;
+    std::string fault;  // what the comparison so far found wrong; empty while all is well
 };
 
 class ProgressDisplay {

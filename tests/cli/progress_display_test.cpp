@@ -11,7 +11,7 @@ namespace {
 std::vector<ProgressRow> twoPorts(std::uint64_t bytes) {
     platform::LineState line;
     line.baudRate = 9600;  // 8N1: 960 characters a second
-    return {{1, 10, bytes, bytes, line, true}, {2, 10, bytes, 0, line, false}};
+    return {{1, 10, bytes, bytes, line, true, ""}, {2, 10, bytes, 0, line, false, "first mismatch at byte 7"}};
 }
 
 TEST(ProgressDisplayTest, WithoutATerminalAPlainLinePerPortEveryTenSeconds) {
@@ -22,7 +22,7 @@ TEST(ProgressDisplayTest, WithoutATerminalAPlainLinePerPortEveryTenSeconds) {
     EXPECT_EQ(out.str(), "");
     progress.show(10.0, twoPorts(9600));
     EXPECT_EQ(out.str(), "10 s: Port1 packets 10 sent 9600 received 9600 use 1.00 running\n"
-                         "10 s: Port2 packets 10 sent 9600 received 0 use 1.00 stopped\n");
+                         "10 s: Port2 packets 10 sent 9600 received 0 use 1.00 stopped, first mismatch at byte 7\n");
     const auto lines = [&] { return std::ranges::count(out.str(), '\n'); };
     progress.show(19.0, twoPorts(9600));
     EXPECT_EQ(lines(), 2);
@@ -38,7 +38,8 @@ TEST(ProgressDisplayTest, OnATerminalTheTableIsRedrawnInPlaceEachSecond) {
     progress.show(1.0, twoPorts(480));
     const std::string first = out.str();
     EXPECT_EQ(std::ranges::count(first, '\n'), 3);  // heading and two ports
-    EXPECT_NE(first.find("0.50  running"), std::string::npos);
+    EXPECT_NE(first.find("0.50  running\x1b[K\n"), std::string::npos);
+    EXPECT_NE(first.find("0.50  stopped, first mismatch at byte 7\x1b[K\n"), std::string::npos);
     EXPECT_EQ(first.find("\x1b[3F"), std::string::npos);
     progress.show(1.5, twoPorts(480));
     EXPECT_EQ(out.str(), first);
