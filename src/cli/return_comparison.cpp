@@ -40,6 +40,11 @@ void ReturnTally::align(std::span<const std::uint8_t> sent, std::span<const std:
 }
 
 void ReturnTally::compare(std::span<const std::uint8_t> sent, std::span<const std::uint8_t> received) {
+    const auto late = static_cast<std::size_t>(std::min<std::uint64_t>(owedLate_, received.size()));
+    owedLate_ -= late;
+    late_ += late;
+    receivedPosition_ += late;
+    received = received.subspan(late);
     const std::size_t common = std::min(sent.size(), received.size());
     for (std::size_t i = 0; i < common; ++i) {
         if (sent[i] == received[i]) continue;
@@ -50,14 +55,20 @@ void ReturnTally::compare(std::span<const std::uint8_t> sent, std::span<const st
     receivedPosition_ += common;
 }
 
+void ReturnTally::giveUp(std::uint64_t count) {
+    sentPosition_ += count;
+    givenUp_ += count;
+    owedLate_ += count;
+}
+
 ReturnComparison ReturnTally::result(std::uint64_t sentTotal, std::uint64_t receivedTotal) const {
     ReturnComparison result;
     result.expected = static_cast<std::size_t>(sentTotal - start_);
     result.received = static_cast<std::size_t>(receivedTotal);
     result.firstMismatch = firstMismatch_;
     result.mismatches = mismatches_;
-    result.missing = static_cast<std::size_t>(sentTotal - sentPosition_);
-    result.extra = static_cast<std::size_t>(receivedTotal - receivedPosition_);
+    result.missing = static_cast<std::size_t>(sentTotal - sentPosition_ + givenUp_);
+    result.extra = static_cast<std::size_t>(receivedTotal - receivedPosition_ + late_);
     return result;
 }
 

@@ -37,8 +37,12 @@ public:
     void align(std::span<const std::uint8_t> sent, std::span<const std::uint8_t> received, std::size_t mayHaveMissed);
     bool aligned() const { return aligned_; }
     // Compares `sent`, from sentPosition() on, with `received`, from receivedPosition() on,
-    // as far as both go.
+    // as far as both go. Received bytes owed to sent bytes already given up are passed over
+    // first, so those after them meet the sent bytes they answer.
     void compare(std::span<const std::uint8_t> sent, std::span<const std::uint8_t> received);
+    // Counts the next `count` sent bytes as missing without waiting for them any longer. When
+    // they come back after all, they count as extra: there is nothing left to check them by.
+    void giveUp(std::uint64_t count);
     // The next byte to compare in the sent stream, and in the received bytes that count.
     std::uint64_t sentPosition() const { return sentPosition_; }
     std::uint64_t receivedPosition() const { return receivedPosition_; }
@@ -56,6 +60,9 @@ private:
     std::uint64_t receivedPosition_ = 0;
     std::optional<std::size_t> firstMismatch_;
     std::size_t mismatches_ = 0;
+    std::uint64_t givenUp_ = 0;
+    std::uint64_t owedLate_ = 0;  // received bytes still to pass over for sent bytes given up
+    std::uint64_t late_ = 0;
 };
 
 }  // namespace brenmoor::cli

@@ -102,7 +102,7 @@ void TrafficTap::notePurge(int comNumber) {
 }
 
 ReturnComparison TrafficTap::tally(int comNumber, int sourceCom, ReturnTally& tally, std::size_t alignAfter,
-                                   bool final) {
+                                   std::size_t keepAtMost, bool final) {
     std::lock_guard lock(mutex_);
     TappedPort& own = ports_[comNumber];
     TappedPort& source = ports_[sourceCom];
@@ -113,7 +113,8 @@ ReturnComparison TrafficTap::tally(int comNumber, int sourceCom, ReturnTally& ta
     if (!tally.aligned()) {
         const auto first = source.receivedAtFirstWrite.find(comNumber);
         const std::uint64_t origin = std::max(own.keptFrom, first == source.receivedAtFirstWrite.end() ? 0 : first->second);
-        if (!final && receivedTotal < origin + alignAfter) return tally.result(sentTotal, 0);
+        if (!final && receivedTotal < origin + alignAfter && source.written.size() <= keepAtMost)
+            return tally.result(sentTotal, 0);
         // Nothing of either stream has been let go before the comparison starts.
         const auto missed = own.writtenAtPurge.find(sourceCom);
         tally.receivedOrigin = origin;
@@ -124,7 +125,9 @@ ReturnComparison TrafficTap::tally(int comNumber, int sourceCom, ReturnTally& ta
     const auto sentFrom = static_cast<std::size_t>(tally.sentPosition() - source.writtenBase);
     const auto receivedFrom = static_cast<std::size_t>(tally.receivedOrigin + tally.receivedPosition() - own.receivedBase);
     tally.compare(std::span(source.written).subspan(sentFrom), std::span(own.received).subspan(receivedFrom));
-    // Let go of what has been compared.
+    const std::uint64_t waiting = sentTotal - tally.sentPosition();
+    if (waiting > keepAtMost) tally.giveUp(waiting - keepAtMost);
+    // Let go of what has been compared or given up.
     const auto sentDone = static_cast<std::size_t>(tally.sentPosition() - source.writtenBase);
     source.written.erase(source.written.begin(), source.written.begin() + static_cast<std::ptrdiff_t>(sentDone));
     source.writtenBase += sentDone;
@@ -138,6 +141,12 @@ TrafficCounts TrafficTap::counts(int comNumber) {
     std::lock_guard lock(mutex_);
     const TappedPort& port = ports_[comNumber];
     return {port.writes, port.writtenBase + port.written.size(), port.receivedBase + port.received.size()};
+}
+
+std::size_t TrafficTap::keptBytes(int comNumber) {
+    std::lock_guard lock(mutex_);
+    const TappedPort& port = ports_[comNumber];
+    return port.written.size() + port.received.size();
 }
 
 std::chrono::steady_clock::time_point TrafficTap::lastTraffic() {

@@ -54,11 +54,16 @@ public:
     void notePurge(int comNumber);
 
     TrafficCounts counts(int comNumber);
+    // Bytes the tap still holds of the port's sent and received streams.
+    std::size_t keptBytes(int comNumber);
     // Compares what port `comNumber` received so far with what `sourceCom` sent, and lets go
     // of the bytes compared. The start of the comparison is fixed once `alignAfter` bytes that
-    // count have come in, or with `final` (nothing more will come). Returns the comparison
+    // count have come in, or with `final` (nothing more will come), or once more than
+    // `keepAtMost` sent bytes wait for their return: the oldest beyond that are given up as
+    // missing, so a port whose return stops holds no more than that. Returns the comparison
     // as it stands.
-    ReturnComparison tally(int comNumber, int sourceCom, ReturnTally& tally, std::size_t alignAfter, bool final);
+    ReturnComparison tally(int comNumber, int sourceCom, ReturnTally& tally, std::size_t alignAfter,
+                           std::size_t keepAtMost, bool final);
     // When a write or read last moved bytes on any tapped port.
     std::chrono::steady_clock::time_point lastTraffic();
 
