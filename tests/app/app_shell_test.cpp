@@ -43,7 +43,6 @@ const char* const kFields[] = {
     "nTxTrig",   "nRxFIFO",     "nRxTrig",   "nQuickBrown", "nAlpha",    "nFile",     "nUserData",
     "nTestForever", "nStopTime", "nStopError", "nLoopTest", "nDisONOFF", "strHrTime", "strMinTime"};
 
-
 // Every one of the 224 values is in the profile.
 void verifyAllValuesStored(const std::filesystem::path& profile) {
     QVERIFY(std::filesystem::exists(profile));

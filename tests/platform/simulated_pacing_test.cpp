@@ -30,7 +30,6 @@ LineState at(std::uint32_t baud) {
     return line;
 }
 
-
 struct OldWriterCase {
     std::uint32_t baud;
     std::chrono::milliseconds delay;
