@@ -28,15 +28,15 @@ void ProgressDisplay::show(double seconds, const std::vector<ProgressRow>& rows)
     const double interval = terminal_ ? kTerminalInterval : kLogInterval;
     nextAt_ += interval;
     if (nextAt_ + interval <= seconds) nextAt_ = seconds;
+    // The numbers fit the buffer whatever their size; the state, of any length, follows it.
     char line[160];
     if (!terminal_) {
         for (const ProgressRow& row : rows) {
-            std::snprintf(line, sizeof line, "%.0f s: Port%d packets %llu sent %llu received %llu use %.2f %s\n",
+            std::snprintf(line, sizeof line, "%.0f s: Port%d packets %llu sent %llu received %llu use %.2f ",
                           seconds, row.port, static_cast<unsigned long long>(row.packets),
                           static_cast<unsigned long long>(row.bytesSent),
-                          static_cast<unsigned long long>(row.bytesReceived), lineUse(row, seconds),
-                          state(row).c_str());
-            *out_ << line;
+                          static_cast<unsigned long long>(row.bytesReceived), lineUse(row, seconds));
+            *out_ << line << state(row) << '\n';
         }
         out_->flush();
         return;
@@ -47,11 +47,10 @@ void ProgressDisplay::show(double seconds, const std::vector<ProgressRow>& rows)
                   "Sent", "Received", "Use", "State");
     *out_ << line;
     for (const ProgressRow& row : rows) {
-        std::snprintf(line, sizeof line, "          %-4d %9llu %12llu %12llu %5.2f  %s\x1b[K\n", row.port,
+        std::snprintf(line, sizeof line, "          %-4d %9llu %12llu %12llu %5.2f  ", row.port,
                       static_cast<unsigned long long>(row.packets), static_cast<unsigned long long>(row.bytesSent),
-                      static_cast<unsigned long long>(row.bytesReceived), lineUse(row, seconds),
-                      state(row).c_str());
-        *out_ << line;
+                      static_cast<unsigned long long>(row.bytesReceived), lineUse(row, seconds));
+        *out_ << line << state(row) << "\x1b[K\n";
     }
     linesDrawn_ = rows.size() + 1;
     out_->flush();
